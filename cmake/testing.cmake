@@ -1,0 +1,35 @@
+# GoogleTest: the system's build natively, compiled from /usr/src/googletest when
+# cross compiling.
+if(CMAKE_CROSSCOMPILING)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(ZH_GTEST_LIBS GTest::gtest GTest::gmock)
+  if(NOT TARGET GTest::gtest)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gmock ALIAS gmock)
+  endif()
+  set(ZH_GTEST_MAIN gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  set(ZH_GTEST_LIBS GTest::gtest GTest::gmock)
+  set(ZH_GTEST_MAIN GTest::gtest_main)
+endif()
+
+# zh_add_gtest(NAME <name> SOURCES <files...> [LIBS <libs...>] [NO_MAIN])
+# One test binary, run by CTest as one test; when cross compiling CTest runs it
+# through the emulator (cmake/wine-run). Results land in test-results/<name>.xml.
+function(zh_add_gtest)
+  cmake_parse_arguments(T "NO_MAIN" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} ${ZH_GTEST_LIBS})
+  if(NOT T_NO_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE ${ZH_GTEST_MAIN})
+  endif()
+  target_compile_definitions(${T_NAME} PRIVATE
+    ZH_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
+  add_test(NAME ${T_NAME}
+           COMMAND ${T_NAME} --gtest_output=xml:test-results/${T_NAME}.xml
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600)
+endfunction()
