@@ -31,5 +31,5 @@ function(zh_add_gtest)
   add_test(NAME ${T_NAME}
            COMMAND ${T_NAME} --gtest_output=xml:test-results/${T_NAME}.xml
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600)
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 300)
 endfunction()
