@@ -26,6 +26,10 @@ struct FreeBlock {
 constinit FreeBlock* freeLists[kClasses] = {};
 constinit char* chunkNext = nullptr;
 constinit int chunkLeft = 0;
+// Chunks are linked through their first word, so that they stay reachable
+// (leak checkers do not follow free lists through poisoned blocks).
+constinit void* chunks = nullptr;
+constexpr int kChunkHeader = 16;
 
 constinit std::atomic<long long> heapCalls{0};
 
@@ -60,9 +64,12 @@ void* AStringPool::Alloc(int bytes) {
         block = head;
     } else {
         if (chunkLeft < slot) {  // the rest of the old chunk is left unused
-            chunkNext = static_cast<char*>(HeapAlloc(kChunkSize));
-            chunkLeft = kChunkSize;
-            POOL_POISON(chunkNext, kChunkSize);
+            char* chunk = static_cast<char*>(HeapAlloc(kChunkSize));
+            *reinterpret_cast<void**>(chunk) = chunks;
+            chunks = chunk;
+            chunkNext = chunk + kChunkHeader;
+            chunkLeft = kChunkSize - kChunkHeader;
+            POOL_POISON(chunkNext, chunkLeft);
         }
         block = chunkNext;
         chunkNext += slot;

@@ -1,0 +1,153 @@
+#include "lexicon/dict.h"
+
+#include "lexicon/diagnostics.h"
+#include "lexicon/reading_files.h"
+#include "lexicon/representative.h"
+#include "lexicon/syllable.h"
+
+namespace {
+
+// Expected entries of the full data set (about 20,000 characters with tone
+// data, 6,763 in GB2312), for the bucket counts.
+constexpr int kToneEntries = 16384;
+constexpr int kGbEntries = 6763;
+
+// Reads and parses one file; a problem is reported once.
+template <class Parse>
+bool LoadFile(const std::string& path, Parse parse) {
+    std::string bytes;
+    ReadStatus s = ReadFileBytes(path, bytes);
+    if (s == ReadStatus::Ok) s = parse(std::string_view(bytes));
+    if (s != ReadStatus::Ok)
+        ReportDataFile(path, s == ReadStatus::Missing ? DataFileProblem::Missing : DataFileProblem::Damaged);
+    return s == ReadStatus::Ok;
+}
+
+// A fresh record from a parsed entry; a later entry of the same key replaces it.
+template <class Record, class Tone>
+void FillRecord(Record& rec, const ToneReadingView& v, Tone (&tones)[6]) {
+    rec = Record{};
+    rec.readings.SetSize(v.count);
+    for (int i = 0; i < v.count; i++) {
+        rec.readings[i] = AString::FromBytes(v.readings[i].data(), static_cast<int>(v.readings[i].size()));
+        tones[i] = static_cast<Tone>(v.toneData[i]);
+    }
+    rec.CommonFlags = v.commonFlags;
+}
+
+}  // namespace
+
+CDictTop::CDictTop() {
+    ToneMaskRecords.InitHashTable(AHashTableSizeFor(kToneEntries));
+    ToneOrderRecords.InitHashTable(AHashTableSizeFor(kToneEntries));
+    GbReadingMap.InitHashTable(AHashTableSizeFor(kGbEntries));
+}
+
+CDictTop::~CDictTop() = default;
+CDict::~CDict() = default;
+
+void CDictTop::InitOnce() {
+    if (LexiconLoaded) return;
+    // The GBK to Big5 table is to be loaded here as well (not written yet).
+    BuildRepresentativeMap();
+}
+
+// Frees the Big5 conversion tables too, once they exist.
+void CDictTop::ReleaseCodeTables() { LexiconLoaded = false; }
+
+bool CDictTop::LoadToneReadings(const std::string& dataFolder) {
+    ToneMaskRecords.RemoveAll();
+    ToneOrderRecords.RemoveAll();
+    bool masks = LoadFile(DataFilePath(dataFolder, kToneMaskFile), [&](std::string_view bytes) {
+        return ParseToneReadings(bytes, false, [&](const ToneReadingView& v) {
+            typArrPYs& rec = ToneMaskRecords[v.key];
+            FillRecord(rec, v, rec.ToneMask);
+        });
+    });
+    bool orders = LoadFile(DataFilePath(dataFolder, kToneOrderFile), [&](std::string_view bytes) {
+        return ParseToneReadings(bytes, true, [&](const ToneReadingView& v) {
+            typArrPYsDiaoInOrder& rec = ToneOrderRecords[v.key];
+            FillRecord(rec, v, rec.ToneOrder);
+        });
+    });
+    // Next, once they exist: LoadDefinitions and LoadUsageScores fill the
+    // definition and UsageScore of these records.
+    return masks && orders;
+}
+
+bool CDictTop::LoadGbReadings(const std::string& dataFolder) {
+    GbReadingMap.RemoveAll();
+    return LoadFile(DataFilePath(dataFolder, kGbReadingFile), [&](std::string_view bytes) {
+        return ParseGbReadings(bytes, [&](CharKey key, const std::vector<std::string_view>& readings) {
+            AStringArray& slot = GbReadingMap[key];  // a later entry replaces all
+            slot.SetSize(static_cast<int>(readings.size()));
+            for (size_t i = 0; i < readings.size(); i++)
+                slot[static_cast<int>(i)] = AString::FromBytes(readings[i].data(), static_cast<int>(readings[i].size()));
+        });
+    });
+}
+
+const AStringArray* CDictTop::StoredReadings(CharKey ch) const {
+    if (const typArrPYs* rec = ToneMaskRecords.Find(ch)) return &rec->readings;
+    if (const typArrPYsDiaoInOrder* rec = ToneOrderRecords.Find(ch)) return &rec->readings;
+    return nullptr;
+}
+
+int CDictTop::GetReadings(CharKey ch, AStringArray& out) const {
+    const AStringArray* stored = StoredReadings(ch);
+    if (!stored) {
+        out.RemoveAll();
+        return 0;
+    }
+    out.Copy(*stored);
+    for (int i = out.GetSize() - 1; i >= 0; i--) {
+        AString expanded = out[i];
+        if (ExpandSyllable(expanded) > 0) out.InsertAt(i + 1, expanded);
+    }
+    return out.GetSize();
+}
+
+bool CDictTop::GetToneSymbols(CharKey ch, const AString& syllable, AString& out, bool digits) const {
+    const char* symbols = digits ? "12345" : "-/v\\.";
+    const typArrPYs* masks = ToneMaskRecords.Find(ch);
+    const typArrPYsDiaoInOrder* orders = masks ? nullptr : ToneOrderRecords.Find(ch);
+    if (!masks && !orders) return false;
+    AString wanted = syllable;
+    ExpandSyllable(wanted);
+    out.Empty();
+    const AStringArray& readings = masks ? masks->readings : orders->readings;
+    for (int i = 0; i < readings.GetSize(); i++) {
+        AString spelling = readings[i];
+        ExpandSyllable(spelling);
+        if (!(spelling == wanted)) continue;
+        if (i >= 6) return true;  // no tone slot
+        if (masks) {
+            for (int t = 0; t < 5; t++)
+                if ((masks->ToneMask[i] >> t) & 1) out += symbols[t];
+        } else {
+            for (int f = 0; f < 5; f++) {
+                int tone = (orders->ToneOrder[i] >> (3 * f)) & 7;
+                if (tone == 0) break;
+                if (tone <= 5) out += symbols[tone - 1];
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+bool CDictTop::IsGb2312Char(CharKey ch, AStringArray* readings) const {
+    const AStringArray* found = GbReadingMap.Find(ch);
+    if (found && readings) readings->Copy(*found);
+    return found != nullptr;
+}
+
+int CDictTop::ReadableCharAt(const char* buffer, int length, int offset, char* out, bool big5) const {
+    if (!buffer || offset < 0 || static_cast<long long>(offset) + 1 >= length) return 0;
+    auto lead = static_cast<unsigned char>(buffer[offset]), trail = static_cast<unsigned char>(buffer[offset + 1]);
+    if (!(big5 ? IsBig5Pair(lead, trail) : IsGbkPair(lead, trail))) return 0;  // lead bytes have the high bit
+    out[0] = buffer[offset];
+    out[1] = buffer[offset + 1];
+    out[2] = 0;
+    return StoredReadings(MakeCharKey(lead, trail)) ? 1 : 0;
+}

@@ -1,0 +1,84 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "text/aarray.h"
+#include "text/ahashmap.h"
+#include "text/astring.h"
+#include "text/gbk_bytes.h"
+// The lexicon object: every lexicon table, loaded once at start-up and
+// read-only afterwards (the speech thread reads it without a lock).
+
+// A character of ch2pypz1.bin: readings with the tones possible for each.
+struct typArrPYs {
+    AStringArray readings;             // file order, stored spelling
+    std::uint8_t ToneMask[6] = {};     // reading i: bit j set = tone j+1
+    std::uint8_t CommonFlags = 0;      // bits 0-1 nonzero: a common character
+    std::uint16_t UsageScore = 0;      // set by the usage list
+    AString definition;                // set by the definitions file
+    std::uint8_t reserved = 0;
+    AStringArray reservedList;
+};
+
+// A character of ch2pypz2.bin: readings with their tones in preferred order.
+struct typArrPYsDiaoInOrder {
+    AStringArray readings;             // file order, stored spelling
+    std::uint16_t ToneOrder[6] = {};   // reading i: 3-bit tone fields from bit 0, 0 ends
+    std::uint8_t CommonFlags = 0;
+    std::uint16_t UsageScore = 0;
+    AString definition;
+    std::uint8_t reserved = 0;
+    AStringArray reservedList;
+};
+
+class CDictTop {
+public:
+    CDictTop();
+    CDictTop(const CDictTop&) = delete;
+    CDictTop& operator=(const CDictTop&) = delete;
+
+    // Virtual operations, in slot order.
+    virtual ~CDictTop();
+    virtual void InitOnce();           // builds the process-wide tables unless loaded
+    virtual void ReleaseCodeTables();  // clears the loaded flag
+    // The character's readings (ch2pypz1 record, else ch2pypz2), each stored
+    // spelling followed by its expansion when that differs. 0 and empty when
+    // the character is unknown.
+    virtual int GetReadings(CharKey ch, AStringArray& out) const;
+
+    // Loaders; the data folder may end in a separator or not. Each empties its
+    // tables first. A missing or damaged file is reported once through the
+    // data-file hook; what was read completely stays. True when all was read.
+    bool LoadToneReadings(const std::string& dataFolder);  // ch2pypz1.bin, ch2pypz2.bin
+    bool LoadGbReadings(const std::string& dataFolder);    // ch2py.bin
+
+    // The tone symbols of a reading ("12345" digits, else "-/v\\." marks):
+    // ascending for a mask, stored order for an ordered record. False with
+    // out untouched for an unknown character; false with out empty for an
+    // unknown reading.
+    bool GetToneSymbols(CharKey ch, const AString& syllable, AString& out, bool digits) const;
+
+    // The character is one of GB2312's 6763 (in ch2py.bin); its readings are
+    // copied to *readings when asked for and found.
+    bool IsGb2312Char(CharKey ch, AStringArray* readings = nullptr) const;
+
+    // 0 when no double-byte character (GBK, or Big5 with the flag; the lead
+    // byte has its high bit set) starts at offset, with out untouched.
+    // Otherwise out (3 bytes) receives the pair and a zero, and the result is
+    // 1 when the character has readings in either tone table.
+    int ReadableCharAt(const char* buffer, int length, int offset, char* out, bool big5) const;
+
+    static inline bool LexiconLoaded = false;  // process-wide: the lexicon was loaded
+
+    AHashMap<CharKey, typArrPYs> ToneMaskRecords{256};               // ch2pypz1.bin
+    AHashMap<CharKey, typArrPYsDiaoInOrder> ToneOrderRecords{12};    // ch2pypz2.bin
+    AHashMap<CharKey, AStringArray> GbReadingMap{128};               // ch2py.bin
+
+private:
+    const AStringArray* StoredReadings(CharKey ch) const;
+};
+
+class CDict : public CDictTop {
+public:
+    ~CDict() override;
+};

@@ -1,0 +1,211 @@
+#include "lexicon/reading_files.h"
+
+#include <cstdio>
+
+namespace {
+
+// Bounds-checked little-endian cursor; a failed read leaves ok() false.
+class ByteReader {
+public:
+    explicit ByteReader(std::string_view bytes) : bytes_(bytes) {}
+    bool ok() const { return ok_; }
+    size_t left() const { return bytes_.size() - pos_; }
+
+    std::uint32_t U8() { return Le(1); }
+    std::uint32_t U16() { return Le(2); }
+    std::uint32_t U32() { return Le(4); }
+    std::uint32_t Count() {  // archive count: u16, 0xFFFF escapes to u32
+        std::uint32_t n = U16();
+        return n == 0xFFFF ? U32() : n;
+    }
+    std::string_view Bytes(std::uint32_t n) {
+        if (!Need(n)) return {};
+        std::string_view v = bytes_.substr(pos_, n);
+        pos_ += n;
+        return v;
+    }
+
+private:
+    bool Need(size_t n) {
+        if (ok_ && n > left()) ok_ = false;
+        return ok_;
+    }
+    std::uint32_t Le(int n) {
+        if (!Need(static_cast<size_t>(n))) return 0;
+        std::uint32_t v = 0;
+        for (int i = 0; i < n; i++) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
+        pos_ += static_cast<size_t>(n);
+        return v;
+    }
+
+    std::string_view bytes_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+class ByteWriter {
+public:
+    void U8(unsigned v) { out_ += static_cast<char>(v & 0xFF); }
+    void U16(unsigned v) { U8(v), U8(v >> 8); }
+    void U32(std::uint32_t v) { U16(v & 0xFFFF), U16(v >> 16); }
+    void Count(size_t n) {
+        if (n < 0xFFFF) return U16(static_cast<unsigned>(n));
+        U16(0xFFFF), U32(static_cast<std::uint32_t>(n));
+    }
+    void Bytes(const std::string& s) { out_ += s; }
+    const std::string& str() const { return out_; }
+
+private:
+    std::string out_;
+};
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) std::remove(path.c_str());
+    return ok;
+}
+
+}  // namespace
+
+std::string DataFilePath(const std::string& folder, const char* name) {
+#ifdef _WIN32
+    constexpr char kSep = '\\';
+#else
+    constexpr char kSep = '/';
+#endif
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/' && path.back() != '\\') path += kSep;
+    return path + name;
+}
+
+std::uint8_t MakeToneMask(const std::vector<int>& tones) {
+    unsigned mask = 0;
+    for (int t : tones)
+        if (t >= 1 && t <= 5) mask |= 1u << (t - 1);
+    return static_cast<std::uint8_t>(mask);
+}
+
+std::uint16_t MakeToneOrder(const std::vector<int>& tones) {
+    unsigned order = 0;
+    int fields = 0;
+    for (int t : tones)
+        if (t >= 1 && t <= 5 && fields < 5) order |= static_cast<unsigned>(t) << (3 * fields++);
+    return static_cast<std::uint16_t>(order);
+}
+
+bool WriteToneReadingFile(const std::string& path, const std::vector<ToneReadingRecord>& records, bool ordered) {
+    if (records.size() > 0xFFFF) return false;
+    ByteWriter w;
+    w.U32(0);  // header bytes, ignored by readers
+    w.U16(static_cast<unsigned>(records.size()));
+    for (const ToneReadingRecord& r : records) {
+        size_t n = r.readings.size();
+        if (n > kMaxToneReadings || r.toneData.size() != n) return false;
+        w.U16(r.key);
+        w.U8(static_cast<unsigned>(n));
+        for (size_t i = 0; i < n; i++) {
+            if (r.readings[i].size() > kMaxReadingBytes || (!ordered && r.toneData[i] > 0xFF)) return false;
+            w.U8(static_cast<unsigned>(r.readings[i].size()));
+            w.Bytes(r.readings[i]);
+            ordered ? w.U16(r.toneData[i]) : w.U8(r.toneData[i]);
+        }
+        w.U8(r.commonFlags);
+    }
+    return WriteFileBytes(path, w.str());
+}
+
+bool WriteGbReadingFile(const std::string& path, const std::vector<GbReadingRecord>& records) {
+    ByteWriter w;
+    w.Count(records.size());
+    for (const GbReadingRecord& r : records) {
+        w.U16(r.key);
+        w.Count(r.readings.size());
+        for (const std::string& s : r.readings) {
+            if (s.size() > kMaxReadingBytes) return false;
+            w.U32(static_cast<std::uint32_t>(s.size()));
+            w.Bytes(s);
+        }
+    }
+    return WriteFileBytes(path, w.str());
+}
+
+ReadStatus ParseToneReadings(std::string_view bytes, bool ordered, const ToneReadingVisitor& visit) {
+    ByteReader r(bytes);
+    r.U32();
+    std::uint32_t count = r.U16();
+    if (!r.ok()) return ReadStatus::Damaged;
+    ToneReadingView v;
+    for (std::uint32_t e = 0; e < count; e++) {
+        v.key = static_cast<CharKey>(r.U16());
+        std::uint32_t n = r.U8();
+        if (n > kMaxToneReadings) return ReadStatus::Damaged;
+        v.count = static_cast<int>(n);
+        for (std::uint32_t i = 0; i < n; i++) {
+            v.readings[i] = r.Bytes(r.U8());
+            v.toneData[i] = static_cast<std::uint16_t>(ordered ? r.U16() : r.U8());
+        }
+        v.commonFlags = static_cast<std::uint8_t>(r.U8());
+        if (!r.ok()) return ReadStatus::Damaged;
+        visit(v);
+    }
+    return ReadStatus::Ok;
+}
+
+ReadStatus ParseGbReadings(std::string_view bytes, const GbReadingVisitor& visit) {
+    ByteReader r(bytes);
+    std::uint32_t count = r.Count();
+    if (!r.ok()) return ReadStatus::Damaged;
+    std::vector<std::string_view> readings;
+    for (std::uint32_t e = 0; e < count; e++) {
+        CharKey key = static_cast<CharKey>(r.U16());
+        std::uint32_t n = r.Count();
+        readings.clear();
+        for (std::uint32_t i = 0; i < n && r.ok(); i++) {  // a blown-up count ends with the bytes
+            std::uint32_t len = r.U32();
+            if (len > kMaxReadingBytes) return ReadStatus::Damaged;
+            readings.push_back(r.Bytes(len));
+        }
+        if (!r.ok()) return ReadStatus::Damaged;
+        visit(key, readings);
+    }
+    return ReadStatus::Ok;
+}
+
+ReadStatus ReadFileBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return ReadStatus::Missing;
+    char buf[1 << 16];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, got);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return failed ? ReadStatus::Damaged : ReadStatus::Ok;
+}
+
+ReadStatus ReadToneReadingFile(const std::string& path, bool ordered, std::vector<ToneReadingRecord>& records) {
+    records.clear();
+    std::string bytes;
+    ReadStatus s = ReadFileBytes(path, bytes);
+    if (s != ReadStatus::Ok) return s;
+    return ParseToneReadings(bytes, ordered, [&](const ToneReadingView& v) {
+        ToneReadingRecord& rec = records.emplace_back();
+        rec.key = v.key;
+        rec.readings.assign(v.readings, v.readings + v.count);
+        rec.toneData.assign(v.toneData, v.toneData + v.count);
+        rec.commonFlags = v.commonFlags;
+    });
+}
+
+ReadStatus ReadGbReadingFile(const std::string& path, std::vector<GbReadingRecord>& records) {
+    records.clear();
+    std::string bytes;
+    ReadStatus s = ReadFileBytes(path, bytes);
+    if (s != ReadStatus::Ok) return s;
+    return ParseGbReadings(bytes, [&](CharKey key, const std::vector<std::string_view>& readings) {
+        records.push_back({key, {readings.begin(), readings.end()}});
+    });
+}
