@@ -4,6 +4,7 @@
 #include "lexicon/reading_files.h"
 #include "lexicon/representative.h"
 #include "lexicon/syllable.h"
+#include "text/big5.h"
 
 namespace {
 
@@ -46,14 +47,16 @@ CDictTop::CDictTop() {
 CDictTop::~CDictTop() = default;
 CDict::~CDict() = default;
 
-void CDictTop::InitOnce() {
+void CDictTop::InitOnce(const std::string& dataFolder) {
     if (LexiconLoaded) return;
-    // The GBK to Big5 table is to be loaded here as well (not written yet).
+    if (!IsBig5TableLoaded()) LoadBig5Table(dataFolder);
     BuildRepresentativeMap();
 }
 
-// Frees the Big5 conversion tables too, once they exist.
-void CDictTop::ReleaseCodeTables() { LexiconLoaded = false; }
+void CDictTop::ReleaseCodeTables() {
+    ReleaseBig5Table();
+    LexiconLoaded = false;
+}
 
 bool CDictTop::LoadToneReadings(const std::string& dataFolder) {
     ToneMaskRecords.RemoveAll();

@@ -39,8 +39,10 @@ public:
 
     // Virtual operations, in slot order.
     virtual ~CDictTop();
-    virtual void InitOnce();           // builds the process-wide tables unless loaded
-    virtual void ReleaseCodeTables();  // clears the loaded flag
+    // Unless the lexicon is loaded: loads the GBK to Big5 table from the data
+    // folder and builds the representative-character map.
+    virtual void InitOnce(const std::string& dataFolder);
+    virtual void ReleaseCodeTables();  // frees the Big5 table, clears the loaded flag
     // The character's readings (ch2pypz1 record, else ch2pypz2), each stored
     // spelling followed by its expansion when that differs. 0 and empty when
     // the character is unknown.

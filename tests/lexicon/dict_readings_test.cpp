@@ -6,6 +6,7 @@
 
 #include "lexicon/diagnostics.h"
 #include "lexicon/dict.h"
+#include "text/big5.h"
 #include "lexicon/reading_files.h"
 #include "lexicon/representative.h"
 #include "lexicon_test_util.h"
@@ -213,11 +214,30 @@ TEST_F(DictReadings, DamagedFileKeepsCompleteEntries) {
     EXPECT_EQ(3, dict.ToneOrderRecords.GetCount());
 }
 
-TEST(DictInit, InitOnceBuildsTheRepresentativeMap) {
+TEST(DictInit, InitOnceLoadsTheCodeTablesUntilReleased) {
+    TempDir dir;
+    std::vector<std::uint8_t> table = NewBig5Table();
+    ASSERT_TRUE(SetBig5TableEntry(table, 0xC0B4, 0xA8D3));  // 来 -> 來
+    ASSERT_TRUE(WriteBig5Table(dir.File(kBig5TableFile), table));
+
     CDict dict;
-    dict.InitOnce();
+    dict.InitOnce(dir.Path());
+    EXPECT_TRUE(IsBig5TableLoaded());
+    EXPECT_EQ(0xA8D3, GbkToBig5(0xC0B4));
     EXPECT_EQ(403, RepresentativeMapCount());
     AString out;
     GetRepresentativeChar(out, AString("ma"), 4);
     EXPECT_EQ(Gbk(u"嘛"), Bytes(out));
+
+    CDictTop::LexiconLoaded = true;  // a loaded lexicon keeps its tables
+    dict.InitOnce("no such folder");
+    EXPECT_TRUE(IsBig5TableLoaded());
+
+    dict.ReleaseCodeTables();
+    EXPECT_FALSE(CDictTop::LexiconLoaded);
+    EXPECT_FALSE(IsBig5TableLoaded());
+    EXPECT_EQ(kBig5WhiteSquare, GbkToBig5(0xC0B4));
+    dict.InitOnce(dir.Path());
+    EXPECT_TRUE(IsBig5TableLoaded());
+    dict.ReleaseCodeTables();
 }

@@ -115,12 +115,12 @@ int main(int argc, char** argv) {
         std::printf("  %-14s %8lld bytes\n", name, ec ? -1LL : static_cast<long long>(size));
     }
 
+    CDict dict;
+    dict.InitOnce(folder);  // the Big5 table is not part of this measurement
     int problems = 0;
     SetDataFileHook([&](const std::string& path, DataFileProblem p) {
         if (problems++ == 0) std::printf("  %s: %s\n", path.c_str(), p == DataFileProblem::Missing ? "missing" : "damaged");
     });
-    CDict dict;
-    dict.InitOnce();
     std::vector<double> times;
     for (int i = 0; i < 30; i++) {
         Clock::time_point start = Clock::now();

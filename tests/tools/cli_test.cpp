@@ -1,0 +1,64 @@
+// Runs the console front end on the data the build made.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct CliRun {
+    std::string out;
+    int status = -1;
+};
+
+// Runs zhorvan-cli with the arguments (shell words) and optional input.
+CliRun Cli(const std::string& args, const std::string& input = "") {
+    const std::string command =
+        (input.empty() ? "" : "printf '%b' '" + input + "' | ") + ZH_CLI + std::string(" ") + args + " 2>/dev/null";
+    CliRun r;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int status = pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+const std::string kData = std::string("--data ") + ZH_DATA_DIR + " ";
+
+TEST(Cli, ReadingsAsTheSpeechPreparationAsks) {
+    const struct { const char* text; const char* lines; } cases[] = {
+        {"银行行长了解情况", "银\t-\n行\thang2\n行\txing2\n长\tchang2\n了\tliao3\n解\t-\n情\t-\n况\t-\n"},
+        {"弹 无虚", "弹\tdan4\n无\t-\n虚\t-\n"},  // next1 and next2 past the blank
+        {"银 行", "银\t-\n行\txing2\n"},         // the blank is the previous character
+        {"银,行", "银\t-\n,\t-\n行\txing2\n"},    // the comma empties the history
+        {"丂", "丂\tkao3\n"},                     // outside GB2312: first reading
+    };
+    for (const auto& c : cases) {
+        const CliRun r = Cli(kData + "readings '" + c.text + "'");
+        EXPECT_EQ(r.status, 0) << c.text;
+        EXPECT_EQ(r.out, c.lines) << c.text;
+    }
+}
+
+TEST(Cli, Big5WithContextRules) {
+    EXPECT_EQ(Cli(kData + "big5 皇后后来").out, "皇后後來\n");
+    EXPECT_EQ(Cli(kData + "big5 -", "皇后后来").out, "皇后後來\n");
+    EXPECT_EQ(Cli(kData + "big5 'a1 面条'").out, "a1 麵條\n");
+}
+
+TEST(Cli, BadUsageAndInput) {
+    for (const std::string& args : {std::string(""), std::string("readings"), kData + "nosuch text",
+                                   std::string("--data"), kData + "readings a b"}) {
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(r.out, "") << args;
+    }
+    EXPECT_EQ(Cli(kData + "readings -", "\\377\\376").status, 2);      // not UTF-8
+    EXPECT_EQ(Cli(kData + "big5 -", "\\355\\240\\200").status, 2);     // a surrogate
+}
+
+}  // namespace
