@@ -6,6 +6,7 @@
 #include "text/big5.h"
 #include "text/codepage.h"
 #include "text/gbk_bytes.h"
+#include "tools/mkdata/gbk_chars.h"
 
 void TraditionalVariants::AddLine(std::string_view line) {
     constexpr std::string_view kField = "\tkTraditionalVariant\t";
@@ -53,19 +54,13 @@ std::uint16_t EncodeBig5(char32_t cp) {
 
 std::vector<std::uint8_t> BuildBig5Table(const TraditionalVariants& variants) {
     std::vector<std::uint8_t> table = NewBig5Table();
-    for (int lead = 0x81; lead <= 0xFE; ++lead) {
-        for (int trail = 0x40; trail <= 0xFE; ++trail) {
-            if (!IsGbkPair(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))) continue;
-            const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            char16_t unit[2];
-            if (MultiByteToUtf16(936, bytes, 2, unit, 2) != 1) continue;
-            std::uint16_t big5 = 0;
-            if (const std::vector<char32_t>* forms = variants.Find(unit[0]))
-                for (char32_t form : *forms)
-                    if ((big5 = EncodeBig5(form)) != 0) break;
-            if (!big5) big5 = EncodeBig5(unit[0]);
-            if (big5) SetBig5TableEntry(table, DoubleByteCode(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)), big5);
-        }
-    }
+    ForEachGbkChar([&](unsigned char lead, unsigned char trail, char16_t unit) {
+        std::uint16_t big5 = 0;
+        if (const std::vector<char32_t>* forms = variants.Find(unit))
+            for (char32_t form : *forms)
+                if ((big5 = EncodeBig5(form)) != 0) break;
+        if (!big5) big5 = EncodeBig5(unit);
+        if (big5) SetBig5TableEntry(table, DoubleByteCode(lead, trail), big5);
+    });
     return table;
 }
