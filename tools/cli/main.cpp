@@ -13,7 +13,7 @@
 #include "rules/reading_rules.h"
 #include "text/big5.h"
 #include "text/code_pages.h"
-#include "tools/cli/exe_folder.h"
+#include "tools/cli/cli_platform.h"
 #include "tools/cli/utf8.h"
 
 namespace {
@@ -151,15 +151,17 @@ int Big5(const AString& wide) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args = Utf8Arguments(argc, argv);
+    const size_t count = args.size();
     std::string dataFolder = ExecutableFolder();
-    int i = 1;
-    if (i + 1 < argc && std::strcmp(argv[i], "--data") == 0) {
-        dataFolder = argv[i + 1];
+    size_t i = 1;
+    if (i + 1 < count && args[i] == "--data") {
+        dataFolder = args[i + 1];
         i += 2;
     }
-    if (argc - i != 2) return Usage("expected a command and a text");
-    const std::string command = argv[i];
-    std::string text = argv[i + 1];
+    if (count < i || count - i != 2) return Usage("expected a command and a text");
+    const std::string command = args[i];
+    std::string text = args[i + 1];
     if (text == "-") {
         text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
         if (std::cin.bad()) return Usage("cannot read standard input");

@@ -1,4 +1,4 @@
-#include "tools/cli/exe_folder.h"
+#include "tools/cli/cli_platform.h"
 
 #include <unistd.h>
 
@@ -9,3 +9,5 @@ std::string ExecutableFolder() {
     std::string s(path, static_cast<size_t>(n));
     return s.substr(0, s.rfind('/') + 1);
 }
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) { return {argv, argv + argc}; }
