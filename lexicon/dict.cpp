@@ -1,5 +1,8 @@
 #include "lexicon/dict.h"
 
+#include <filesystem>
+
+#include "lexicon/char_data_files.h"
 #include "lexicon/diagnostics.h"
 #include "lexicon/reading_files.h"
 #include "lexicon/representative.h"
@@ -12,6 +15,8 @@ namespace {
 // data, 6,763 in GB2312), for the bucket counts.
 constexpr int kToneEntries = 16384;
 constexpr int kGbEntries = 6763;
+constexpr int kComponentEntries = 24000;  // every GBK character and some letters
+constexpr int kSortEntries = 21000;
 
 // Reads and parses one file; a problem is reported once.
 template <class Parse>
@@ -36,12 +41,31 @@ void FillRecord(Record& rec, const ToneReadingView& v, Tone (&tones)[6]) {
     rec.CommonFlags = v.commonFlags;
 }
 
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+// A file whose absence is normal; only a read error is reported.
+template <class Parse>
+bool LoadOptionalFile(const std::string& path, Parse parse) {
+    std::string bytes;
+    ReadStatus s = ReadFileBytes(path, bytes);
+    if (s == ReadStatus::Damaged) ReportDataFile(path, DataFileProblem::Damaged);
+    if (s != ReadStatus::Ok) return false;
+    parse(bytes);
+    return true;
+}
+
 }  // namespace
 
 CDictTop::CDictTop() {
     ToneMaskRecords.InitHashTable(AHashTableSizeFor(kToneEntries));
     ToneOrderRecords.InitHashTable(AHashTableSizeFor(kToneEntries));
     GbReadingMap.InitHashTable(AHashTableSizeFor(kGbEntries));
+    ComponentTable.InitHashTable(AHashTableSizeFor(kComponentEntries));
+    WordDictionary.InitHashTable(AHashTableSizeFor(kExpectedWords));
+    SortNumbers.InitHashTable(AHashTableSizeFor(kSortEntries));
 }
 
 CDictTop::~CDictTop() = default;
@@ -73,8 +97,8 @@ bool CDictTop::LoadToneReadings(const std::string& dataFolder) {
             FillRecord(rec, v, rec.ToneOrder);
         });
     });
-    // Next, once they exist: LoadDefinitions and LoadUsageScores fill the
-    // definition and UsageScore of these records.
+    LoadDefinitions(dataFolder);
+    LoadUsageScores(dataFolder);
     return masks && orders;
 }
 
@@ -88,6 +112,103 @@ bool CDictTop::LoadGbReadings(const std::string& dataFolder) {
                 slot[static_cast<int>(i)] = AString::FromBytes(readings[i].data(), static_cast<int>(readings[i].size()));
         });
     });
+}
+
+bool CDictTop::LoadLexicon(const std::string& dataFolder) {
+    bool ok = LoadToneReadings(dataFolder);
+    ok = Exists(DataFilePath(dataFolder, kDefinitionFile)) && Exists(DataFilePath(dataFolder, kUsageFile)) && ok;
+    ok = LoadGbReadings(dataFolder) && ok;
+    ok = LoadComponentTable(dataFolder, true) && ok;
+    ok = LoadComponentTable(dataFolder, false) && ok;
+    ok = LoadWordDictionary(dataFolder) && ok;
+    ok = LoadSortNumbers(dataFolder) && ok;
+    LexiconLoaded = true;
+    return ok;
+}
+
+bool CDictTop::LoadDefinitions(const std::string& dataFolder) {
+    return LoadOptionalFile(DataFilePath(dataFolder, kDefinitionFile), [&](std::string& bytes) {
+        ScrambleDefinitions(bytes);
+        ParseDefinitionText(bytes, [&](CharKey ch, std::string_view text) {
+            AString def = AString::FromBytes(text.data(), static_cast<int>(text.size()));
+            if (typArrPYsDiaoInOrder* rec = ToneOrderRecords.Find(ch))
+                rec->definition = def;
+            else
+                ToneMaskRecords[ch].definition = def;  // a new record has no readings
+        });
+    });
+}
+
+bool CDictTop::LoadUsageScores(const std::string& dataFolder) {
+    return LoadOptionalFile(DataFilePath(dataFolder, kUsageFile), [&](std::string& bytes) {
+        int score = kUsageTopScore;
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2, score--) {
+            CharKey ch = MakeCharKey(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1]));
+            auto value = static_cast<std::uint16_t>(score > 0 ? score : 0);  // no wrap past the 32000th
+            if (typArrPYsDiaoInOrder* rec = ToneOrderRecords.Find(ch))
+                rec->UsageScore = value;
+            else if (typArrPYs* rec = ToneMaskRecords.Find(ch))
+                rec->UsageScore = value;
+        }
+    });
+}
+
+bool CDictTop::LoadComponentTable(const std::string& dataFolder, bool base) {
+    AMapStringToString& table = base ? BaseComponentTable : ComponentTable;
+    table.RemoveAll();
+    return LoadOptionalFile(DataFilePath(dataFolder, base ? kBaseComponentFile : kComponentFile), [&](std::string& bytes) {
+        ParseComponentText(bytes, [&](std::string_view key, std::string_view value) {
+            table[AString::FromBytes(key.data(), static_cast<int>(key.size()))] =
+                AString::FromBytes(value.data(), static_cast<int>(value.size()));
+        });
+    });
+}
+
+bool CDictTop::LoadSortNumbers(const std::string& dataFolder) {
+    SortNumbers.RemoveAll();
+    return LoadOptionalFile(DataFilePath(dataFolder, kSortFile), [&](std::string& bytes) {
+        ParseSortText(bytes, [&](CharKey ch, std::int32_t number) { SortNumbers[ch] = number; });
+    });
+}
+
+bool CDictTop::LoadWordDictionary(const std::string& dataFolder) {
+    WordDictionary.RemoveAll();
+    const std::string listPath = DataFilePath(dataFolder, kWordListFile);
+    const std::string cachePath = DataFilePath(dataFolder, kWordCacheFile);
+    WordListStamp stamp;
+    bool haveList = GetWordListStamp(listPath, stamp);
+
+    CacheRead cache = ReadWordCache(cachePath, haveList ? &stamp : nullptr, WordDictionary);
+    if (cache == CacheRead::Fresh && WordDictionary.GetCount() >= kCacheMinEntries) return true;
+
+    std::string bytes;
+    ReadStatus s = haveList ? ReadFileSized(listPath, bytes) : ReadStatus::Missing;
+    if (s != ReadStatus::Ok) {
+        if (s == ReadStatus::Damaged) ReportDataFile(listPath, DataFileProblem::Damaged);
+        return false;  // what the cache held stays
+    }
+    if (cache == CacheRead::Damaged) WordDictionary.RemoveAll();  // rebuilt from the list alone
+    ParseWordList(bytes, WordDictionary);
+    std::string().swap(bytes);  // the list's bytes go before the cache is written
+    return WriteWordCache(cachePath, WordDictionary, stamp);
+}
+
+void CDictTop::GetDefinition(const AString& text, AString& definition, int* commonness) const {
+    if (text.GetLength() >= 2 && !text.IsWide()) {
+        CharKey ch = MakeCharKey(static_cast<unsigned char>(text[0]), static_cast<unsigned char>(text[1]));
+        if (const typArrPYsDiaoInOrder* rec = ToneOrderRecords.Find(ch)) {
+            definition = rec->definition;
+            if (commonness) *commonness = rec->CommonFlags;
+            return;
+        }
+        if (const typArrPYs* rec = ToneMaskRecords.Find(ch)) {
+            definition = rec->definition;
+            if (commonness) *commonness = rec->CommonFlags;
+            return;
+        }
+    }
+    const CedictEntry* word = WordDictionary.Find(text);
+    definition = word ? word->definitions : AString();
 }
 
 const AStringArray* CDictTop::StoredReadings(CharKey ch) const {

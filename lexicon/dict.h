@@ -1,9 +1,12 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "lexicon/word_dict.h"
 #include "text/aarray.h"
 #include "text/ahashmap.h"
+#include "text/amap.h"
 #include "text/astring.h"
 #include "text/gbk_bytes.h"
 // The lexicon object: every lexicon table, loaded once at start-up and
@@ -48,11 +51,43 @@ public:
     // the character is unknown.
     virtual int GetReadings(CharKey ch, AStringArray& out) const;
 
+    // The start-up load, in order: tone readings (with definitions and usage
+    // scores), GB2312 readings, base component table, component table, word
+    // dictionary, sort numbers; then sets the loaded flag. True when every
+    // file was read.
+    bool LoadLexicon(const std::string& dataFolder);
+
     // Loaders; the data folder may end in a separator or not. Each empties its
-    // tables first. A missing or damaged file is reported once through the
-    // data-file hook; what was read completely stays. True when all was read.
-    bool LoadToneReadings(const std::string& dataFolder);  // ch2pypz1.bin, ch2pypz2.bin
+    // tables first. A missing or damaged reading file is reported once through
+    // the data-file hook; what was read completely stays. True when all was read.
+    bool LoadToneReadings(const std::string& dataFolder);  // ch2pypz1.bin, ch2pypz2.bin, then the two below
     bool LoadGbReadings(const std::string& dataFolder);    // ch2py.bin
+    // Into the existing records; a missing file changes nothing (no report).
+    bool LoadDefinitions(const std::string& dataFolder);   // ZiDef.dic
+    bool LoadUsageScores(const std::string& dataFolder);   // zi_ordered_by_usage.txt
+    bool LoadComponentTable(const std::string& dataFolder, bool base);  // ZiPartsStd2.dat / ZiPartsBaseStd2.dat
+    bool LoadSortNumbers(const std::string& dataFolder);   // sort.dic
+
+    // The word dictionary from the cache when it holds more than 3 entries and
+    // was made from the present word list (or carries no stamp, or the list
+    // is missing); otherwise the word list is parsed over what the cache
+    // left (a stale or damaged cache leaves nothing) and the cache rewritten,
+    // atomically and silently. True when the dictionary came from a current
+    // cache or from the word list with the cache written afterwards.
+    bool LoadWordDictionary(const std::string& dataFolder);
+
+    const CedictEntry* FindWord(const AString& headword) const { return WordDictionary.Find(headword); }
+    bool LookupWord(const AString& headword, CedictEntry& entry) const { return WordDictionary.Lookup(headword, entry); }
+    // The definition of the text's first character (ordered record first,
+    // then mask record, with its CommonFlags in *commonness), else the word
+    // definitions of the whole text, else empty with *commonness untouched.
+    void GetDefinition(const AString& text, AString& definition, int* commonness = nullptr) const;
+
+    // The decomposition of a character or letter into components: its
+    // component-table value, expanded further with the depth flag (then the
+    // base table serves keys the component table lacks). A basic component,
+    // or a key met again through a cycle in the data, yields itself.
+    AString GetParts(const AString& text, bool depth) const;
 
     // The tone symbols of a reading ("12345" digits, else "-/v\\." marks):
     // ascending for a mask, stored order for an ordered record. False with
@@ -72,12 +107,18 @@ public:
 
     static inline bool LexiconLoaded = false;  // process-wide: the lexicon was loaded
 
+    AMapStringToString ComponentTable{256};                          // ZiPartsStd2.dat
+    AMapStringToString BaseComponentTable{64};                       // ZiPartsBaseStd2.dat
+    WordMap WordDictionary{kWordNodesPerBlock};                      // cedict_ts.u8 / workdata2.bin
+    AHashMap<CharKey, std::int32_t> SortNumbers{128};                // sort.dic
     AHashMap<CharKey, typArrPYs> ToneMaskRecords{256};               // ch2pypz1.bin
     AHashMap<CharKey, typArrPYsDiaoInOrder> ToneOrderRecords{12};    // ch2pypz2.bin
     AHashMap<CharKey, AStringArray> GbReadingMap{128};               // ch2py.bin
 
 private:
     const AStringArray* StoredReadings(CharKey ch) const;
+    AString ExpandParts(const AString& value, bool depth, std::vector<AString>& path) const;
+    AString PartsOf(const AString& text, bool depth, std::vector<AString>& path) const;
 };
 
 class CDict : public CDictTop {

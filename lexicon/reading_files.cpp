@@ -59,15 +59,6 @@ private:
     std::string out_;
 };
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::remove(path.c_str());
-    return ok;
-}
-
 }  // namespace
 
 std::string DataFilePath(const std::string& folder, const char* name) {
@@ -172,6 +163,15 @@ ReadStatus ParseGbReadings(std::string_view bytes, const GbReadingVisitor& visit
         visit(key, readings);
     }
     return ReadStatus::Ok;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) std::remove(path.c_str());
+    return ok;
 }
 
 ReadStatus ReadFileBytes(const std::string& path, std::string& bytes) {

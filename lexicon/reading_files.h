@@ -62,6 +62,8 @@ ReadStatus ParseGbReadings(std::string_view bytes, const GbReadingVisitor& visit
 
 // The whole file; Missing when it cannot be opened, Damaged on a read error.
 ReadStatus ReadFileBytes(const std::string& path, std::string& bytes);
+// Writes the whole file; a partly written file is removed.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // File readers into records (for tools and tests; the lexicon visits).
 ReadStatus ReadToneReadingFile(const std::string& path, bool ordered, std::vector<ToneReadingRecord>& records);

@@ -51,3 +51,22 @@ TEST(ReadingData, RecordsGoToTheirFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// 的 B5C4 and 一 D2BB are GB2312; 丂 8140 is GBK only; 𠀀 has no GBK form.
+TEST(ReadingData, CommonCharactersAreTheFirstOfGb2312) {
+    const GbkIndex gbk;
+    const std::vector<char32_t> order = {U'丂', U'的', 0x20000, U'一', U'是'};
+    EXPECT_EQ(CommonChars(order, gbk, 2), (std::set<CharKey>{MakeCharKey(0xB5, 0xC4), MakeCharKey(0xD2, 0xBB)}));
+
+    ReadingData data;
+    data.toneMasks = {{MakeCharKey(0x81, 0x40), {"kao"}, {4}, 0}, {MakeCharKey(0xB5, 0xC4), {"de"}, {16}, 0}};
+    data.toneOrders = {{MakeCharKey(0xD2, 0xBB), {"yi"}, {1}, 0}};
+    EXPECT_EQ(MarkCommonChars(data, CommonChars(order, gbk, 2)), 2u);
+    EXPECT_EQ(data.toneMasks[0].commonFlags, 0);
+    EXPECT_EQ(data.toneMasks[1].commonFlags, 1);
+    EXPECT_EQ(data.toneOrders[0].commonFlags, 1);
+}
+
+}  // namespace

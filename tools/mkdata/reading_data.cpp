@@ -34,3 +34,22 @@ ReadingData BuildReadingData(const UnihanReadings& unihan) {
     });
     return data;
 }
+
+std::set<CharKey> CommonChars(const std::vector<char32_t>& mostUsedFirst, const GbkIndex& gbk, size_t count) {
+    std::set<CharKey> common;
+    for (const char32_t cp : mostUsedFirst) {
+        if (common.size() >= count) break;
+        const std::string g = gbk.Encode(cp);
+        if (!g.empty() && IsGb2312Code(static_cast<unsigned char>(g[0]), static_cast<unsigned char>(g[1])))
+            common.insert(KeyOfBytes(g));
+    }
+    return common;
+}
+
+size_t MarkCommonChars(ReadingData& data, const std::set<CharKey>& common) {
+    size_t marked = 0;
+    for (auto* records : {&data.toneMasks, &data.toneOrders})
+        for (ToneReadingRecord& r : *records)
+            if (common.count(r.key)) r.commonFlags = 1, ++marked;
+    return marked;
+}

@@ -1,9 +1,11 @@
 #pragma once
 // The three reading files' records, built from Unihan readings for every
 // Chinese character of GBK.
+#include <set>
 #include <vector>
 
 #include "lexicon/reading_files.h"
+#include "tools/mkdata/gbk_index.h"
 #include "tools/mkdata/unihan_readings.h"
 
 struct ReadingData {
@@ -22,3 +24,11 @@ bool NeedsToneOrder(const ReadingList& readings);
 // Walks every GBK pair in code order, decodes it (code page 936) and takes its
 // Unihan readings.
 ReadingData BuildReadingData(const UnihanReadings& unihan);
+
+inline constexpr size_t kCommonCharCount = 2500;
+
+// The first `count` characters of GB2312 in a most-used-first list.
+std::set<CharKey> CommonChars(const std::vector<char32_t>& mostUsedFirst, const GbkIndex& gbk,
+                              size_t count = kCommonCharCount);
+// CommonFlags 1 for the records of those characters; the number marked.
+size_t MarkCommonChars(ReadingData& data, const std::set<CharKey>& common);

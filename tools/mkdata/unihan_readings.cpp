@@ -3,22 +3,9 @@
 #include <algorithm>
 #include <charconv>
 
-namespace {
+#include "tools/mkdata/utf8.h"
 
-// Decodes one UTF-8 sequence at s[i]; returns 0 and stops on malformed input.
-char32_t NextCodePoint(std::string_view s, size_t& i) {
-    const unsigned char b = s[i];
-    int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-    if (extra < 0 || i + extra >= s.size()) return 0;
-    char32_t cp = extra == 0 ? b : b & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) {
-        const unsigned char c = s[i + k];
-        if ((c & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    i += extra + 1;
-    return cp;
-}
+namespace {
 
 struct MarkedLetter {
     char32_t cp;
@@ -44,7 +31,7 @@ bool ParseMarkedSyllable(std::string_view marked, std::string& syllable, int& to
     std::string letters;
     tone = 0;
     for (size_t i = 0; i < marked.size();) {
-        const char32_t cp = NextCodePoint(marked, i);
+        const char32_t cp = DecodeUtf8(marked, i);
         if (cp == 0) return false;
         if (cp >= 'a' && cp <= 'z') { letters += static_cast<char>(cp); continue; }
         if (cp >= 'A' && cp <= 'Z') { letters += static_cast<char>(cp - 'A' + 'a'); continue; }
