@@ -12,10 +12,11 @@ struct CliRun {
     int status = -1;
 };
 
-// Runs zhorvan-cli with the arguments (shell words) and optional input.
-CliRun Cli(const std::string& args, const std::string& input = "") {
-    const std::string command =
-        (input.empty() ? "" : "printf '%b' '" + input + "' | ") + ZH_CLI + std::string(" ") + args + " 2>/dev/null";
+// Runs zhorvan-cli with the arguments (shell words) and optional input; the
+// output is standard output, or standard error when asked for.
+CliRun Cli(const std::string& args, const std::string& input = "", bool errors = false) {
+    const std::string command = (input.empty() ? "" : "printf '%b' '" + input + "' | ") + ZH_CLI +
+                                std::string(" ") + args + (errors ? " 2>&1 >/dev/null" : " 2>/dev/null");
     CliRun r;
     FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
@@ -58,6 +59,9 @@ TEST(Cli, BadUsageAndInput) {
         EXPECT_EQ(r.out, "") << args;
     }
     EXPECT_EQ(Cli(kData + "readings -", "\\377\\376").status, 2);      // not UTF-8
+    const std::string message = Cli("nosuch text", "", true).out;     // one line on standard error
+    EXPECT_EQ(message.find("zhorvan-cli: "), 0u);
+    EXPECT_EQ(message.find('\n'), message.size() - 1);
     EXPECT_EQ(Cli(kData + "big5 -", "\\355\\240\\200").status, 2);     // a surrogate
 }
 

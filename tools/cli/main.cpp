@@ -18,12 +18,9 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: zhorvan-cli [--data DIR] COMMAND TEXT\n"
-    "commands: readings, big5 (TEXT in UTF-8; - reads standard input)\n";
-
+// One line on standard error, exit status 2.
 int Usage(const char* problem) {
-    std::fprintf(stderr, "zhorvan-cli: %s\n%s", problem, kUsage);
+    std::fprintf(stderr, "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] readings|big5 TEXT|-)\n", problem);
     return 2;
 }
 
