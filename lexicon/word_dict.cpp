@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "lexicon/byte_io.h"
 #include "lexicon/char_data_files.h"
 #include "text/code_pages.h"
 
@@ -30,35 +31,13 @@ AString Utf8ToGbk(std::string_view s) {
     return text;
 }
 
-class CacheReader {
-public:
-    explicit CacheReader(std::string_view bytes) : bytes_(bytes) {}
-    bool ok() const { return ok_; }
-    bool AtEnd() const { return pos_ == bytes_.size(); }
-    std::uint32_t Le(int n) {
-        if (!Need(static_cast<size_t>(n))) return 0;
-        std::uint32_t v = 0;
-        for (int i = 0; i < n; i++) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
-        pos_ += static_cast<size_t>(n);
-        return v;
-    }
-    AString String() {
-        auto len = static_cast<std::int32_t>(Le(4));
-        if (len <= 0 || !Need(static_cast<size_t>(len))) return AString();
-        AString s = AString::FromBytes(bytes_.data() + pos_, len);
-        pos_ += static_cast<size_t>(len);
-        return s;
-    }
-
-private:
-    bool Need(size_t n) {
-        if (ok_ && n > bytes_.size() - pos_) ok_ = false;
-        return ok_;
-    }
-    std::string_view bytes_;
-    size_t pos_ = 0;
-    bool ok_ = true;
-};
+// A cache string: i32 length (0 or less: empty), then the bytes.
+AString ReadCacheString(ByteReader& r) {
+    const auto len = static_cast<std::int32_t>(r.U32());
+    if (len <= 0) return AString();
+    const std::string_view bytes = r.Bytes(static_cast<std::uint32_t>(len));
+    return r.ok() ? AString::FromBytes(bytes.data(), len) : AString();
+}
 
 void PutLe(std::string& out, std::uint64_t v, int n) {
     for (int i = 0; i < n; i++) out += static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -170,15 +149,14 @@ CacheRead ReadWordCache(const std::string& path, const WordListStamp* current, W
         body.remove_suffix(kStampBytes);
     }
 
-    CacheReader r(body);
-    std::uint32_t count = r.Le(2);
-    if (count == 0xFFFF) count = r.Le(4);
+    ByteReader r(body);
+    const std::uint32_t count = r.Count();
     for (std::uint32_t i = 0; i < count && r.ok(); i++) {
-        AString headword = r.String();
-        r.Le(1);
-        auto reservedValue = static_cast<std::uint16_t>(r.Le(2));
-        AString pinyin = r.String();
-        AString definitions = r.String();
+        AString headword = ReadCacheString(r);
+        r.U8();
+        auto reservedValue = static_cast<std::uint16_t>(r.U16());
+        AString pinyin = ReadCacheString(r);
+        AString definitions = ReadCacheString(r);
         if (!r.ok()) break;
         CedictEntry& e = words[headword];
         e.reserved = 0;
