@@ -51,9 +51,24 @@ TEST(Cli, Big5WithContextRules) {
     EXPECT_EQ(Cli(kData + "big5 'a1 面条'").out, "a1 麵條\n");
 }
 
+TEST(Cli, SegmentsAndPinyin) {
+    EXPECT_EQ(Cli(kData + "segment '，我们去 银行abc'").out, "1\t1\t3\t我们\n2\t3\t4\t去\n1\t5\t7\t银行\n0\t-1\t-1\tabc\n");
+    EXPECT_EQ(Cli(kData + "pinyin '中 a'").out, "中\tzhōng, zhòng\na\t-\n");
+}
+
+TEST(Cli, InformationPane) {
+    const std::string hao = Cli(kData + "--lang 1 info 好").out;
+    EXPECT_NE(hao.find("【分解】女子\n【笔顺】(折丿一)(折丨一)\n"), std::string::npos) << hao;
+    const std::string tail = "GB码: BAC3    Unicode: 22909(597D)\n";
+    EXPECT_EQ(hao.substr(hao.size() - std::min(hao.size(), tail.size())), tail);
+    EXPECT_EQ(Cli(kData + "info 我们去银行").out.rfind("我们wǒ men we;", 0), 0u);
+    EXPECT_NE(Cli(kData + "--lang 3 info 好").out.find("【Stroke Order】"), std::string::npos);
+}
+
 TEST(Cli, BadUsageAndInput) {
     for (const std::string& args : {std::string(""), std::string("readings"), kData + "nosuch text",
-                                   std::string("--data"), kData + "readings a b"}) {
+                                   std::string("--data"), kData + "readings a b", kData + "--lang 4 info a",
+                                   kData + "--colour 1 info a"}) {
         const CliRun r = Cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out, "") << args;

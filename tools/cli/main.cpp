@@ -1,6 +1,6 @@
 // zhorvan-cli: the console front end to the lexicon, the reading rules and the
 // code pages. Text comes in and goes out as UTF-8.
-//   zhorvan-cli [--data DIR] COMMAND TEXT     (TEXT "-": standard input)
+//   zhorvan-cli [--data DIR] [--lang N] COMMAND TEXT     (TEXT "-": standard input)
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -14,13 +14,14 @@
 #include "text/big5.h"
 #include "text/code_pages.h"
 #include "tools/cli/cli_platform.h"
+#include "tools/cli/display_commands.h"
 #include "tools/cli/utf8.h"
 
 namespace {
 
 // One line on standard error, exit status 2.
 int Usage(const char* problem) {
-    std::fprintf(stderr, "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] readings|big5 TEXT|-)\n", problem);
+    std::fprintf(stderr, "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] segment|pinyin|info|readings|big5 TEXT|-)\n", problem);
     return 2;
 }
 
@@ -151,10 +152,16 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args = Utf8Arguments(argc, argv);
     const size_t count = args.size();
     std::string dataFolder = ExecutableFolder();
+    int uiLanguage = 0;
     size_t i = 1;
-    if (i + 1 < count && args[i] == "--data") {
-        dataFolder = args[i + 1];
-        i += 2;
+    for (; i + 1 < count && args[i].rfind("--", 0) == 0; i += 2) {
+        if (args[i] == "--data") {
+            dataFolder = args[i + 1];
+        } else if (args[i] == "--lang" && args[i + 1].size() == 1 && args[i + 1][0] >= '0' && args[i + 1][0] <= '3') {
+            uiLanguage = args[i + 1][0] - '0';
+        } else {
+            return Usage(("bad option " + args[i]).c_str());
+        }
     }
     if (count < i || count - i != 2) return Usage("expected a command and a text");
     const std::string command = args[i];
@@ -172,6 +179,12 @@ int main(int argc, char** argv) {
         dict.LoadToneReadings(dataFolder);
         dict.LoadGbReadings(dataFolder);
         return Readings(dict, wide);
+    }
+    if (command == "segment" || command == "pinyin" || command == "info") {
+        if (!dict.LoadLexicon(dataFolder)) std::fprintf(stderr, "zhorvan-cli: some data files in %s are missing or damaged\n", dataFolder.c_str());
+        if (command == "segment") return PrintSegments(dict, wide);
+        if (command == "pinyin") return PrintPinyin(dict, wide);
+        return PrintInfo(dict, wide, uiLanguage);
     }
     if (command == "big5") {
         dict.InitOnce(dataFolder);
