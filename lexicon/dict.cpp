@@ -172,6 +172,12 @@ bool CDictTop::LoadSortNumbers(const std::string& dataFolder) {
 }
 
 bool CDictTop::LoadWordDictionary(const std::string& dataFolder) {
+    const bool ok = ReadWordDictionary(dataFolder);
+    IndexWords();
+    return ok;
+}
+
+bool CDictTop::ReadWordDictionary(const std::string& dataFolder) {
     WordDictionary.RemoveAll();
     const std::string listPath = DataFilePath(dataFolder, kWordListFile);
     const std::string cachePath = DataFilePath(dataFolder, kWordCacheFile);

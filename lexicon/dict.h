@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "lexicon/word_dict.h"
+#include "lexicon/word_prefix_filter.h"
 #include "text/aarray.h"
 #include "text/ahashmap.h"
 #include "text/amap.h"
@@ -75,8 +76,12 @@ public:
     // atomically and silently. True when the dictionary came from a current
     // cache or from the word list with the cache written afterwards.
     bool LoadWordDictionary(const std::string& dataFolder);
+    // Rebuilds the index of long-word prefixes after the word dictionary was
+    // changed by hand (loading does it); without it lookups are only slower.
+    void IndexWords() { LongWordPrefixes.Build(WordDictionary); }
 
     const CedictEntry* FindWord(const AString& headword) const { return WordDictionary.Find(headword); }
+    const CedictEntry* FindWord(const char* headword, int length) const { return WordDictionary.FindBytes(headword, length); }
     bool LookupWord(const AString& headword, CedictEntry& entry) const { return WordDictionary.Lookup(headword, entry); }
     // The definition of the text's first character (ordered record first,
     // then mask record, with its CommonFlags in *commonness), else the word
@@ -110,12 +115,14 @@ public:
     AMapStringToString ComponentTable{256};                          // ZiPartsStd2.dat
     AMapStringToString BaseComponentTable{64};                       // ZiPartsBaseStd2.dat
     WordMap WordDictionary{kWordNodesPerBlock};                      // cedict_ts.u8 / workdata2.bin
+    WordPrefixFilter LongWordPrefixes;                               // built over WordDictionary
     AHashMap<CharKey, std::int32_t> SortNumbers{128};                // sort.dic
     AHashMap<CharKey, typArrPYs> ToneMaskRecords{256};               // ch2pypz1.bin
     AHashMap<CharKey, typArrPYsDiaoInOrder> ToneOrderRecords{12};    // ch2pypz2.bin
     AHashMap<CharKey, AStringArray> GbReadingMap{128};               // ch2py.bin
 
 private:
+    bool ReadWordDictionary(const std::string& dataFolder);
     const AStringArray* StoredReadings(CharKey ch) const;
     AString ExpandParts(const AString& value, bool depth, std::vector<AString>& path) const;
     AString PartsOf(const AString& text, bool depth, std::vector<AString>& path) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "rules/char_class.h"
 #include "text/gbk_bytes.h"
@@ -32,30 +33,59 @@ bool IsReadableAt(const CDictTop& dict, const char* s, int n, int i) {
     return dict.ReadableCharAt(s, n, i, pair, false) == 1;
 }
 
+// Forward maximum matching: calls word(offset, length) for each word in order.
+template <class WordFn>
+void ForEachWord(const CDictTop& dict, const char* run, int count, WordFn word) {
+    int i = 0;
+    while (i < count - 1) {
+        const int left = count - i;
+        if (left >= 6 && std::memcmp(run + i, kShangMianLin, 6) == 0 &&
+            (left < 8 || std::memcmp(run + i + 6, kShi, 2) != 0)) {
+            word(i, 2);
+            word(i + 2, 4);
+            i += 6;
+            continue;
+        }
+        int j = std::min(i + 10, count);
+        if (j - i > 4 && !dict.LongWordPrefixes.MayStartLongWord(dict.WordDictionary, run + i)) j = i + 4;
+        for (; j > i + 1; j -= 2) {
+            if (j - i > 2 ? dict.FindWord(run + i, j - i) != nullptr : dict.ComponentTable.FindBytes(run + i, 2) != nullptr)
+                break;
+        }
+        // No window matched: the character stands alone, so that the indices
+        // of the words after it stay right.
+        if (j <= i + 1) j = i + 2;
+        word(i, j - i);
+        i = j;
+    }
+}
+
 // The current run of SegmentText and its character indices.
 struct Run {
-    AString bytes;
+    std::string bytes;
     bool chinese = false;
     std::vector<int> indices;  // of each character of a Chinese run
 };
 
 void CloseRun(const CDictTop& dict, Run& run, std::vector<typWordSegment>& out) {
+    const char* b = run.bytes.data();
     if (run.chinese) {
-        AStringArray words;
-        SplitWords(dict, run.bytes.GetString(), run.bytes.GetLength(), words);
         size_t g = 0;
-        for (int w = 0; w < words.GetSize(); w++) {
-            const size_t c = static_cast<size_t>(words[w].GetLength() / 2);
-            if (c == 0 || g + c > run.indices.size()) break;
-            out.push_back({c == 1 ? kSingleChar : kDictWord, run.indices[g], run.indices[g + c - 1] + 1, words[w]});
+        ForEachWord(dict, b, static_cast<int>(run.bytes.size()), [&](int offset, int length) {
+            const size_t c = static_cast<size_t>(length / 2);
+            if (c == 0 || g + c > run.indices.size()) return;
+            out.push_back({c == 1 ? kSingleChar : kDictWord, run.indices[g], run.indices[g + c - 1] + 1,
+                           AString::FromBytes(b + offset, length)});
             g += c;
-        }
+        });
     } else {
-        run.bytes.TrimLeft(kWhiteSpace);
-        run.bytes.TrimRight(kWhiteSpace);
-        if (!run.bytes.IsEmpty()) out.push_back({kOtherText, -1, -1, run.bytes});
+        const size_t first = run.bytes.find_first_not_of(kWhiteSpace);
+        if (first != std::string::npos) {
+            const size_t last = run.bytes.find_last_not_of(kWhiteSpace);
+            out.push_back({kOtherText, -1, -1, AString::FromBytes(b + first, static_cast<int>(last + 1 - first))});
+        }
     }
-    run.bytes.Empty();
+    run.bytes.clear();
     run.indices.clear();
 }
 
@@ -63,27 +93,7 @@ void CloseRun(const CDictTop& dict, Run& run, std::vector<typWordSegment>& out) 
 
 int SplitWords(const CDictTop& dict, const char* run, int count, AStringArray& words) {
     const int before = words.GetSize();
-    int i = 0;
-    while (i < count - 1) {
-        const int left = count - i;
-        if (left >= 6 && std::memcmp(run + i, kShangMianLin, 6) == 0 &&
-            (left < 8 || std::memcmp(run + i + 6, kShi, 2) != 0)) {
-            words.Add(AString::FromBytes(run + i, 2));
-            words.Add(AString::FromBytes(run + i + 2, 4));
-            i += 6;
-            continue;
-        }
-        int j = std::min(i + 10, count);
-        for (; j > i + 1; j -= 2) {
-            const AString piece = AString::FromBytes(run + i, j - i);
-            if (j - i > 2 ? dict.FindWord(piece) != nullptr : dict.ComponentTable.Find(piece) != nullptr) break;
-        }
-        // No window matched: the character stands alone, so that the indices
-        // of the words after it stay right.
-        if (j <= i + 1) j = i + 2;
-        words.Add(AString::FromBytes(run + i, j - i));
-        i = j;
-    }
+    ForEachWord(dict, run, count, [&](int offset, int length) { words.Add(AString::FromBytes(run + offset, length)); });
     return words.GetSize() - before;
 }
 
@@ -96,10 +106,10 @@ int SegmentText(const CDictTop& dict, const AString& text, std::vector<typWordSe
     Run run;
     while (i < n) {
         if (IsHanziAt(s, n, i)) {
-            if (!run.chinese && !run.bytes.IsEmpty()) CloseRun(dict, run, out);
+            if (!run.chinese && !run.bytes.empty()) CloseRun(dict, run, out);
             run.chinese = true;
             run.indices.push_back(counter++);
-            run.bytes.Append(s + i, 2);
+            run.bytes.append(s + i, 2);
             i += 2;
             // One separator between readable characters is passed over when
             // the character after it ends the text or a readable stretch.
@@ -110,7 +120,7 @@ int SegmentText(const CDictTop& dict, const AString& text, std::vector<typWordSe
             if (!(n - (next + 2) <= 1 || !IsReadableAt(dict, s, n, next + 2))) continue;
             counter++;  // the separator
             run.indices.push_back(counter++);
-            run.bytes.Append(s + next, 2);
+            run.bytes.append(s + next, 2);
             i = next + 2;
             if (const int after = SeparatorAt(s, n, i)) {
                 counter++;
@@ -123,7 +133,7 @@ int SegmentText(const CDictTop& dict, const AString& text, std::vector<typWordSe
             run.chinese = false;
         }
         const int width = IsPairAt(s, n, i) ? 2 : 1;
-        run.bytes.Append(s + i, width);
+        run.bytes.append(s + i, static_cast<size_t>(width));
         counter++;
         i += width;
     }

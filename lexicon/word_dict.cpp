@@ -13,6 +13,13 @@
 
 namespace {
 
+// Buckets for the expected number of words, before an empty map is filled,
+// so that lookups stay O(1) whatever the size of the word list.
+void SizeForWords(WordMap& words, std::uint64_t expected) {
+    if (words.IsEmpty() && expected > static_cast<std::uint64_t>(words.GetHashTableSize()))
+        words.InitHashTable(AHashTableSizeFor(static_cast<int>(std::min<std::uint64_t>(expected, 1u << 24))));
+}
+
 constexpr char kStampMagic[8] = {'Z', 'h', 'W', 'L', 's', 't', 'm', 'p'};
 constexpr size_t kStampBytes = 24;
 
@@ -110,6 +117,7 @@ bool ParseWordListLine(std::string_view line, AString& headword, CedictEntry& en
 }
 
 void ParseWordList(std::string_view bytes, WordMap& words) {
+    SizeForWords(words, static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), '\n')));
     AString headword;
     CedictEntry entry;
     ForEachLinePiece(bytes, kWordLinePieceBytes, [&](std::string_view line) {
@@ -151,6 +159,8 @@ CacheRead ReadWordCache(const std::string& path, const WordListStamp* current, W
 
     ByteReader r(body);
     const std::uint32_t count = r.Count();
+    // An entry takes at least 15 bytes, which bounds what a damaged count may ask for.
+    SizeForWords(words, std::min<std::uint64_t>(count, body.size() / 15));
     for (std::uint32_t i = 0; i < count && r.ok(); i++) {
         AString headword = ReadCacheString(r);
         r.U8();

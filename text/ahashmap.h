@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <type_traits>
 
@@ -16,7 +17,8 @@
 // alone returns nodes and frees every block. A new node goes to the head of
 // its bucket's chain: iteration runs in bucket order, most recent first.
 //
-// Hashes, reduced modulo the bucket count:
+// Each node keeps its key's full hash, so a lookup compares keys only when
+// the hashes agree. Hashes, reduced modulo the bucket count:
 //  - AString: AHashString (h * 33 + signed byte).
 //  - integers: u ^ (u >> 8) ^ (u >> 16) ^ (u >> 24) on the unsigned value. For
 //    a CharKey this is trail << 8 | (lead ^ trail): one-to-one on 16-bit keys,
@@ -47,6 +49,9 @@ public:
 
     int GetCount() const { return count_; }
     bool IsEmpty() const { return count_ == 0; }
+    // Changes with every insertion and every RemoveAll: an index built over
+    // the keys is current while the revision is the one it was built at.
+    std::uint32_t Revision() const { return revision_; }
     int GetHashTableSize() const { return bucketCount_; }
     int GetBlockCount() const {
         int n = 0;
@@ -64,12 +69,25 @@ public:
     }
 
     const V* Find(const K& key) const {
-        Node* n = FindNode(key);
+        Node* n = FindNode(key, Hash(key));
         return n ? &n->value : nullptr;
     }
     V* Find(const K& key) {
-        Node* n = FindNode(key);
+        Node* n = FindNode(key, Hash(key));
         return n ? &n->value : nullptr;
+    }
+    // A string key given as bytes, without building an AString.
+    const V* FindBytes(const char* bytes, int length) const
+        requires std::is_same_v<K, AString>
+    {
+        if (!buckets_ || length < 0) return nullptr;
+        const std::uint32_t h = AHashBytes(bytes, length);
+        for (Node* n = buckets_[h % static_cast<std::uint32_t>(bucketCount_)]; n; n = n->next) {
+            if (n->hash == h && n->key.GetLength() == length &&
+                std::memcmp(n->key.GetString(), bytes, static_cast<size_t>(length)) == 0)
+                return &n->value;
+        }
+        return nullptr;
     }
     bool Lookup(const K& key, V& value) const {
         const V* v = Find(key);
@@ -80,16 +98,18 @@ public:
 
     // Reference to the value of key, inserting a default V when absent.
     V& operator[](const K& key) {
-        if (Node* n = FindNode(key)) return n->value;
+        const std::uint32_t h = Hash(key);
+        if (Node* n = FindNode(key, h)) return n->value;
         if (!buckets_) {
             buckets_ = static_cast<Node**>(std::calloc(static_cast<size_t>(bucketCount_), sizeof(Node*)));
             if (!buckets_) std::abort();
         }
-        Node* n = TakeNode(key);
-        Node*& head = buckets_[Hash(key) % static_cast<std::uint32_t>(bucketCount_)];
+        Node* n = TakeNode(key, h);
+        Node*& head = buckets_[h % static_cast<std::uint32_t>(bucketCount_)];
         n->next = head;
         head = n;
         count_++;
+        revision_++;
         return n->value;
     }
     void SetAt(const K& key, const V& value) { (*this)[key] = value; }
@@ -107,6 +127,7 @@ public:
         std::free(buckets_);
         buckets_ = nullptr;
         count_ = 0;
+        revision_++;
         freeList_ = nullptr;
         while (blocks_) {
             Block* next = blocks_->next;
@@ -131,9 +152,10 @@ public:
 private:
     struct Node {
         Node* next;
+        std::uint32_t hash;
         K key;
         V value;
-        explicit Node(const K& k) : next(nullptr), key(k), value() {}
+        Node(const K& k, std::uint32_t h) : next(nullptr), hash(h), key(k), value() {}
     };
     struct Block {
         Block* next;
@@ -141,16 +163,16 @@ private:
     static constexpr size_t kNodeOffset = (sizeof(Block) + alignof(Node) - 1) / alignof(Node) * alignof(Node);
     static_assert(alignof(Node) <= alignof(std::max_align_t));
 
-    Node* FindNode(const K& key) const {
+    Node* FindNode(const K& key, std::uint32_t h) const {
         if (!buckets_) return nullptr;
-        for (Node* n = buckets_[Hash(key) % static_cast<std::uint32_t>(bucketCount_)]; n; n = n->next) {
-            if (n->key == key) return n;
+        for (Node* n = buckets_[h % static_cast<std::uint32_t>(bucketCount_)]; n; n = n->next) {
+            if (n->hash == h && n->key == key) return n;
         }
         return nullptr;
     }
 
     // Free storage of a node lives in its `next` word.
-    Node* TakeNode(const K& key) {
+    Node* TakeNode(const K& key, std::uint32_t h) {
         if (!freeList_) {
             auto* b = static_cast<Block*>(
                 std::malloc(kNodeOffset + sizeof(Node) * static_cast<size_t>(nodesPerBlock_)));
@@ -166,7 +188,7 @@ private:
         }
         void* slot = freeList_;
         freeList_ = *static_cast<void**>(slot);
-        return new (slot) Node(key);
+        return new (slot) Node(key, h);
     }
 
     Node* FirstFrom(int bucket) const {
@@ -181,7 +203,7 @@ private:
     const Node* Next(APosition& pos) const {
         auto* n = static_cast<const Node*>(pos);
         const Node* next = n->next;
-        if (!next) next = FirstFrom(static_cast<int>(Hash(n->key) % static_cast<std::uint32_t>(bucketCount_)) + 1);
+        if (!next) next = FirstFrom(static_cast<int>(n->hash % static_cast<std::uint32_t>(bucketCount_)) + 1);
         pos = const_cast<Node*>(next);
         return n;
     }
@@ -190,6 +212,7 @@ private:
     Node** buckets_ = nullptr;
     int bucketCount_ = 64;
     int count_ = 0;
+    std::uint32_t revision_ = 0;
     void* freeList_ = nullptr;
     Block* blocks_ = nullptr;
 };

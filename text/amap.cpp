@@ -1,5 +1,7 @@
 #include "text/amap.h"
 
+#include <cstring>
+
 #include <cstdlib>
 #include <new>
 
@@ -19,14 +21,15 @@ void*& NextOf(void* node) { return *static_cast<void**>(node); }
 
 }  // namespace
 
-std::uint32_t AHashString(const AString& key) {
+std::uint32_t AHashBytes(const char* p, int length) {
     std::uint32_t h = 0;
-    const char* p = key.GetString();
-    for (int i = 0, n = key.GetLength(); i < n; i++) {
+    for (int i = 0; i < length; i++) {
         h = h * 33 + static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(p[i])));
     }
     return h;
 }
+
+std::uint32_t AHashString(const AString& key) { return AHashBytes(key.GetString(), key.GetLength()); }
 
 int AHashTableSizeFor(int expectedCount) {
     int n = expectedCount < 64 ? 64 : expectedCount;
@@ -100,10 +103,13 @@ void AMapCore::RemoveAll() {
     }
 }
 
-void* AMapCore::FindNode(const AString& key) const {
-    if (!buckets_) return nullptr;
-    for (void* n = buckets_[AHashString(key) % static_cast<std::uint32_t>(bucketCount_)]; n; n = NextOf(n)) {
-        if (KeyOf(n)->Equals(key)) return n;
+void* AMapCore::FindNode(const AString& key) const { return FindNode(key.GetString(), key.GetLength()); }
+
+void* AMapCore::FindNode(const char* bytes, int length) const {
+    if (!buckets_ || length < 0) return nullptr;
+    for (void* n = buckets_[AHashBytes(bytes, length) % static_cast<std::uint32_t>(bucketCount_)]; n; n = NextOf(n)) {
+        const AString* k = KeyOf(n);
+        if (k->GetLength() == length && std::memcmp(k->GetString(), bytes, static_cast<size_t>(length)) == 0) return n;
     }
     return nullptr;
 }
@@ -189,6 +195,11 @@ void AMapStringToString::FreeNode(void* node) {
 const AString* AMapStringToString::Find(const AString& key) const {
     void* n = FindNode(key);
     return n ? StrValue(ValueOf(n)) : nullptr;
+}
+
+const AString* AMapStringToString::FindBytes(const char* bytes, int length) const {
+    void* n = FindNode(bytes, length);
+    return n ? static_cast<const AString*>(ValueOf(n)) : nullptr;
 }
 
 AString* AMapStringToString::Find(const AString& key) {

@@ -8,6 +8,7 @@ using APosition = void*;  // iteration cursor; nullptr ends
 // The string hash of the maps: h = h * 33 + byte (taken as signed), unsigned
 // 32-bit. Callers reduce it modulo their bucket count.
 std::uint32_t AHashString(const AString& key);
+std::uint32_t AHashBytes(const char* bytes, int length);  // AHashString of those bytes
 
 // A prime bucket count for about `expectedCount` entries (load factor ~1);
 // at least 64.
@@ -52,6 +53,7 @@ protected:
     static void* ValueOf(void* node);
 
     void* FindNode(const AString& key) const;
+    void* FindNode(const char* bytes, int length) const;
     void* FindOrAddNode(const AString& key);  // a new node has the default value
     void* NextNode(APosition& pos) const;      // node at pos; advances pos
 
@@ -76,6 +78,7 @@ public:
     bool Lookup(const AString& key, AString& value) const;
     const AString* Find(const AString& key) const;  // nullptr when absent
     AString* Find(const AString& key);
+    const AString* FindBytes(const char* bytes, int length) const;  // the key given as bytes
     AString& operator[](const AString& key);        // inserts an empty value when absent
     void SetAt(const AString& key, const AString& value) { (*this)[key] = value; }
     void GetNextAssoc(APosition& pos, AString& key, AString& value) const;

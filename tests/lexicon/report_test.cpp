@@ -132,7 +132,9 @@ TEST_F(Reports, WordListFormats) {
         const auto runs = list.Runs();
         ASSERT_EQ(showPinyin ? 4u : 3u, runs.size());
         EXPECT_EQ((PaneCharFormat{true, PaneRgb(170, 0, 0), 260, 134, "Kai"}), runs[1].format);
-        if (showPinyin) EXPECT_EQ((PaneCharFormat{false, PaneRgb(0, 190, 0), 220, 0, "Arial"}), runs[2].format);
+        if (showPinyin) {
+            EXPECT_EQ((PaneCharFormat{false, PaneRgb(0, 190, 0), 220, 0, "Arial"}), runs[2].format);
+        }
         EXPECT_EQ((PaneCharFormat{!showPinyin, PaneRgb(30, 30, 190), 210, 134, "Kai"}), runs.back().format);
         EXPECT_EQ(1, list.UndoSteps()) << "only the definition keeps the undo history";
     }

@@ -92,6 +92,26 @@ TEST_F(Segmentation, SplitWordsAppends) {
     EXPECT_EQ((std::vector<std::string>{"kept", Gbk(u"上面"), Gbk(u"临时")}), ToVector(words));
 }
 
+TEST_F(Segmentation, PrefixIndexNeverHidesWords) {
+    const std::string run = Gbk(u"中华人民");
+    auto split = [&] {
+        AStringArray words;
+        SplitWords(dict, run.data(), static_cast<int>(run.size()), words);
+        return ToVector(words);
+    };
+    dict.WordDictionary.RemoveAll();
+    AddWord(u"好人", "", "");
+    dict.IndexWords();  // knows no word starting with 中华
+    EXPECT_EQ((std::vector<std::string>{Gbk(u"中"), Gbk(u"华"), Gbk(u"人"), Gbk(u"民")}), split());
+    AddWord(u"中华人", "", "");  // added after the index was built
+    EXPECT_EQ((std::vector<std::string>{Gbk(u"中华人"), Gbk(u"民")}), split());
+    dict.WordDictionary.RemoveAll();  // as many words as when indexed, but others
+    AddWord(u"中华人民", "", "");
+    EXPECT_EQ((std::vector<std::string>{Gbk(u"中华人民")}), split());
+    dict.IndexWords();
+    EXPECT_EQ((std::vector<std::string>{Gbk(u"中华人民")}), split());
+}
+
 TEST_F(Segmentation, HostileTextNeverBreaksIndices) {
     // Random bytes: every segment's indices lie inside the text and ascend.
     std::mt19937 rng(7);

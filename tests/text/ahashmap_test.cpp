@@ -143,6 +143,12 @@ TEST(AHashMap, HundredThousandStringKeys) {
         ASSERT_EQ(i, *v);
     }
     EXPECT_EQ(nullptr, m.Find(key.Format("%d" GBK_ZHONG "%d", 5, 6)));
+    // The same keys given as bytes, also from the middle of a longer buffer.
+    const std::string buffer = "xx123" GBK_ZHONG "4yy";
+    ASSERT_NE(nullptr, m.FindBytes(buffer.data() + 2, 6));
+    EXPECT_EQ(123, *m.FindBytes(buffer.data() + 2, 6));
+    EXPECT_EQ(nullptr, m.FindBytes(buffer.data() + 2, 5));
+    EXPECT_EQ(nullptr, m.FindBytes(buffer.data(), 0));
 
     std::vector<char> seen(kCount, 0);
     const AString* k;
@@ -171,6 +177,19 @@ TEST(AHashMap, NodesComeFromBlocksAndStartDefault) {
     // Fresh nodes, possibly in recycled memory, hold a value-initialised V.
     for (CharKey k = 100; k < 110; k++) EXPECT_EQ(0, m[k]) << k;
     EXPECT_EQ(4, m.GetBlockCount());
+}
+
+TEST(AHashMap, RevisionChangesWithTheKeySet) {
+    AHashMap<AString, int> m;
+    const std::uint32_t r0 = m.Revision();
+    m[AString("a")] = 1;
+    const std::uint32_t r1 = m.Revision();
+    EXPECT_NE(r0, r1);
+    m[AString("a")] = 2;  // a new value for a present key: same keys
+    EXPECT_EQ(r1, m.Revision());
+    m.RemoveAll();
+    m[AString("b")] = 1;  // as many keys as before, but others
+    EXPECT_NE(r1, m.Revision());
 }
 
 TEST(AHashMap, InitHashTableOnlyWhileEmpty) {

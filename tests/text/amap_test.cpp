@@ -91,6 +91,10 @@ TEST(AMapStringToString, AbsentKeys) {
     }
     EXPECT_EQ("unchanged", Bytes(v));
     EXPECT_EQ(2, m.GetCount());
+    ASSERT_NE(nullptr, m.FindBytes("abc", 2));  // the key given as the first bytes of a buffer
+    EXPECT_EQ("1", Bytes(*m.FindBytes("abc", 2)));
+    EXPECT_EQ(nullptr, m.FindBytes("abc", 3));
+    EXPECT_EQ(nullptr, m.FindBytes("a", 1));
 }
 
 // Bucket order, most recent first within a bucket; the buckets below were
