@@ -8,11 +8,14 @@
 // text without a value, or whose expansion is empty, yields itself. A basic
 // component (its own value) yields itself, and so does a key met again on the
 // current expansion path, so that damaged data with cycles still terminates.
+// An expansion stops taking components once it holds kMaxPartsBytes, so that
+// values that multiply at every level cannot blow up to an exponential size.
 
 namespace {
 
 constexpr const char kRain[] = "\xD3\xEA";  // 雨
 constexpr size_t kMaxPartsDepth = 32;
+constexpr int kMaxPartsBytes = 1024;
 
 }  // namespace
 
@@ -40,7 +43,7 @@ AString CDictTop::PartsOf(const AString& text, bool depth, std::vector<AString>&
 AString CDictTop::ExpandParts(const AString& value, bool depth, std::vector<AString>& path) const {
     AString result;
     const int n = value.GetLength();
-    for (int i = 0; i < n; i++) {
+    for (int i = 0; i < n && result.GetLength() < kMaxPartsBytes; i++) {
         auto b = static_cast<unsigned char>(value[i]);
         if (b >= 0x80 && i + 1 < n) {
             AString c = value.Mid(i, 2);

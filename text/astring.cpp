@@ -548,7 +548,7 @@ struct ArgCursor {
     const FormatArg* args;
     int count, next = 0;
     const FormatArg& Next() {
-        static const FormatArg none;
+        static const FormatArg none{};
         return next < count ? args[next++] : none;
     }
 };

@@ -98,6 +98,21 @@ TEST(LexiconHostile, IdenticalHeadwords) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
 
+// Components whose values double at every level (a -> bb, b -> cc, ...):
+// the expansion is cut off instead of growing to 2^24 bytes.
+TEST(LexiconHostile, DoublingComponents) {
+    CDict dict;
+    for (char c = 'a'; c < 'y'; c++) dict.ComponentTable.SetAt(AString(c, 1), AString(static_cast<char>(c + 1), 2));
+    const auto start = std::chrono::steady_clock::now();
+    for (bool depth : {false, true}) {
+        const AString parts = dict.GetParts(AString("a"), depth);
+        EXPECT_GE(parts.GetLength(), 1024);
+        EXPECT_LE(parts.GetLength(), 4096);
+        EXPECT_EQ(std::string(static_cast<size_t>(parts.GetLength()), 'y'), Bytes(parts));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
 // Lines without separators, one very long line, lone lead bytes.
 TEST(LexiconHostile, MalformedText) {
     TempDir dir;
