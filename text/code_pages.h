@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "text/astring.h"
 // Code pages, character sets and the conversions of text for display: GBK (and
 // GBK mixed with Western single-byte text) to UTF-16, single GBK characters,
@@ -49,3 +51,5 @@ int GbkCharCacheCount();  // characters in the cache
 // returned as it is.
 AString Utf8ToUtf16(const AString& utf8, bool terminate = false);
 AString Utf8ToUtf16(const char* bytes, int length, bool terminate = false);
+// UTF-16 units to well-formed UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(const char16_t* units, int count);

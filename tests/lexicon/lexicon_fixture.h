@@ -9,6 +9,7 @@
 #include "lexicon/diagnostics.h"
 #include "lexicon/dict.h"
 #include "lexicon/word_dict.h"
+#include "text/code_pages.h"
 #include "lexicon_test_util.h"
 
 // Collects the reports of the data-file hook while alive.
@@ -27,21 +28,7 @@ private:
 };
 
 inline std::string Utf8(const char16_t* text) {
-    std::string out;
-    for (const char16_t* p = text; *p; p++) {
-        unsigned u = *p;
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
+    return Utf16ToUtf8(text, static_cast<int>(std::char_traits<char16_t>::length(text)));
 }
 
 inline AString A(const std::string& bytes) { return AString::FromBytes(bytes.data(), static_cast<int>(bytes.size())); }
