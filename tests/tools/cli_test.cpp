@@ -56,6 +56,13 @@ TEST(Cli, SegmentsAndPinyin) {
     EXPECT_EQ(Cli(kData + "pinyin '中 a'").out, "中\tzhōng, zhòng\na\t-\n");
 }
 
+TEST(Cli, SpeechPieces) {
+    EXPECT_EQ(Cli(kData + "prepare 我买了USB线").out, "1\t0\t我买了\n0\t3\tUSB\n1\t6\t线\n");
+    EXPECT_EQ(Cli(kData + "prepare 他说,好").out, "1\t0\t他说，好\n");
+    // Polyphones become representatives of the decided readings, unit for unit.
+    EXPECT_EQ(Cli(kData + "prepare 银行行长").out, "1\t0\t银航形常\n");
+}
+
 TEST(Cli, InformationPane) {
     const std::string hao = Cli(kData + "--lang 1 info 好").out;
     EXPECT_NE(hao.find("【分解】女子\n【笔顺】(折丿一)(折丨一)\n"), std::string::npos) << hao;

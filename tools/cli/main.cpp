@@ -1,5 +1,5 @@
-// zhorvan-cli: the console front end to the lexicon, the reading rules and the
-// code pages. Text comes in and goes out as UTF-8.
+// zhorvan-cli: the console front end to the lexicon, the reading rules, the
+// speech preparation and the code pages. Text comes in and goes out as UTF-8.
 //   zhorvan-cli [--data DIR] [--lang N] COMMAND TEXT     (TEXT "-": standard input)
 #include <cstdio>
 #include <cstring>
@@ -9,19 +9,19 @@
 
 #include "lexicon/dict.h"
 #include "lexicon/syllable.h"
-#include "rules/char_class.h"
-#include "rules/reading_rules.h"
+#include "speech/speech_scan.h"
 #include "text/big5.h"
 #include "text/code_pages.h"
 #include "tools/cli/cli_platform.h"
 #include "tools/cli/display_commands.h"
+#include "tools/cli/prepare.h"
 #include "tools/cli/utf8.h"
 
 namespace {
 
 // One line on standard error, exit status 2.
 int Usage(const char* problem) {
-    std::fprintf(stderr, "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] segment|pinyin|info|readings|big5 TEXT|-)\n", problem);
+    std::fprintf(stderr, "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] segment|pinyin|info|readings|prepare|big5 TEXT|-)\n", problem);
     return 2;
 }
 
@@ -31,86 +31,26 @@ std::string Utf8(const AString& text) {  // UTF-16 or GBK contents
     return Utf16ToUtf8(wide.WideData(), wide.GetCharCount());
 }
 
-// Blanks passed over when looking ahead: ideographic space, space, CR.
-bool IsBlank(char16_t u) { return u == 0x3000 || u == u' ' || u == u'\r'; }
-
-// The next non-blank unit from q, leaving q after it; 0 at the end of the
-// text or after three blanks in a row.
-char16_t NextUnit(const char16_t* u, int n, int& q) {
-    for (int k = 0; k < 3; ++k, ++q) {
-        if (q >= n) return 0;
-        if (!IsBlank(u[q])) return u[q++];
-    }
-    return 0;
-}
-
-AString GbkChar(char16_t unit) {
-    const std::uint16_t g = unit ? WideCharToGbk(unit) : 0;
-    char bytes[3] = {static_cast<char>(g & 0xFF), static_cast<char>(g >> 8), 0};
-    return AString(bytes);
-}
-
-bool IsAsciiLetter(char16_t u) { return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z'); }
-
-// The speech scan's class of unit p: 10 Chinese, 0 Western, 6 a symbol after
-// Chinese that is spoken as it is, without the rules. Clause punctuation
-// empties the history. (Latin letters after Chinese are simplified here: they
-// stay Chinese only before a Chinese unit.)
-int Classify(const char16_t* u, int n, int p, bool prevChinese, AStringArray& history) {
-    const char16_t x = u[p] == u'\r' ? u',' : u[p];  // a line end reads as a comma
-    if (x >= 0x100 || x == 0) return 10;
-    const char c = static_cast<char>(x);
-    if (std::strchr(",.?!-;:=", c)) {
-        history.RemoveAll();
-        return prevChinese ? 6 : 0;
-    }
-    if (std::strchr("\r\n \t", c)) return prevChinese ? 10 : 0;
-    if (!IsAsciiLetter(x)) return prevChinese || p == 0 ? 6 : 0;
-    if (!prevChinese) return 0;
-    return p + 1 < n && u[p + 1] >= 0x100 ? 10 : 0;
-}
-
-// Asks the reading rules about every character the way the speech preparation
-// does: the history of handled characters (emptied at clause punctuation,
-// trimmed from 24 to 12), the next three characters past blanks, and the
-// fallback for characters outside GB2312. Prints the reading that speech
-// would use, or "-".
+// Runs the speech preparation's scan over the text and prints, for every
+// character but blanks, the reading that speech will use (syllable and tone
+// digit) or "-" where the rules decline or the character is not read.
 int Readings(const CDict& dict, const AString& wide) {
     const char16_t* u = wide.WideData();
     const int n = wide.GetCharCount();
-    AStringArray history;
-    bool prevChinese = false;
-    for (int p = 0; p < n; ++p) {
-        const char16_t x = u[p];
-        const int cls = Classify(u, n, p, prevChinese, history);
-        prevChinese = cls != 0;
-        const bool blank = IsBlank(x) || x == u'\n' || x == u'\t';
-        std::string line = Utf16ToUtf8(&x, 1) + "\t";
-        if (cls == 6) {
-            std::cout << line << "-\n";
-            continue;
-        }
-        int q = p + 1;
-        const char16_t n1 = p < n - 1 ? NextUnit(u, n, q) : 0;
-        const char16_t n2 = n1 ? NextUnit(u, n, q) : 0;
-        const char16_t n3 = n2 ? NextUnit(u, n, q) : 0;
-        const AString ch = GbkChar(x), next1 = GbkChar(n1), next2 = GbkChar(n2), next3 = GbkChar(n3);
-        if (history.GetSize() > 24) history.RemoveAt(0, 12);
-        const bool inTable = ch.GetLength() == 2 &&
-                             dict.IsGb2312Char(MakeCharKey(static_cast<unsigned char>(ch[0]), static_cast<unsigned char>(ch[1])));
-        AString pinyin;
-        int tone = 0;
-        const int ruled = ApplyReadingRules(dict, ch, history, next1.GetString(), next2.GetString(),
-                                            next3.GetString(), pinyin, tone, !inTable);
-        history.Add(ch);
-        if (blank) continue;
-        if ((!inTable || ruled) && !pinyin.IsEmpty()) {
-            ExpandSyllable(pinyin);
-            line += std::string(pinyin.GetString()) + static_cast<char>('0' + tone);
-        } else {
-            line += "-";
-        }
-        std::cout << line << "\n";
+    std::vector<std::string> decided(static_cast<size_t>(n));
+    SpeechScan scan(dict);
+    scan.SetReadingSink([&](int pos, const AString&, const AString& pinyin, int tone) {
+        if (pinyin.IsEmpty() || pos < 0 || pos >= n) return;
+        AString syllable = pinyin;
+        ExpandSyllable(syllable);
+        decided[static_cast<size_t>(pos)] = std::string(syllable.GetString()) + static_cast<char>('0' + tone);
+    });
+    scan.Start(wide);
+    while (!scan.Finished()) scan.Step(nullptr);
+    for (int p = 0; p < n; p++) {
+        if (IsLookAheadBlank(u[p]) || u[p] == u'\n' || u[p] == u'\t') continue;
+        const std::string& r = decided[static_cast<size_t>(p)];
+        std::cout << Utf16ToUtf8(u + p, 1) << '\t' << (r.empty() ? "-" : r) << '\n';
     }
     return 0;
 }
@@ -175,10 +115,11 @@ int main(int argc, char** argv) {
     const AString wide = Utf8ToUtf16(text.data(), static_cast<int>(text.size()));
 
     CDict dict;
-    if (command == "readings") {
+    if (command == "readings" || command == "prepare") {
         dict.LoadToneReadings(dataFolder);
         dict.LoadGbReadings(dataFolder);
-        return Readings(dict, wide);
+        if (command == "readings") return Readings(dict, wide);
+        return PrintPreparedPieces(dict, wide);
     }
     if (command == "segment" || command == "pinyin" || command == "info") {
         if (!dict.LoadLexicon(dataFolder)) std::fprintf(stderr, "zhorvan-cli: some data files in %s are missing or damaged\n", dataFolder.c_str());
