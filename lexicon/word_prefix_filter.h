@@ -13,12 +13,9 @@ class WordPrefixFilter {
 public:
     void Build(const WordMap& words) {
         bits_.assign(kWords, 0);
-        for (APosition pos = words.GetStartPosition(); pos;) {
-            const AString* key;
-            const CedictEntry* entry;
-            words.GetNextAssoc(pos, key, entry);
-            if (key->GetLength() > 4) Set(Slot(key->GetString()));
-        }
+        words.ForEachInStorageOrder([this](const AString& key, const CedictEntry&) {
+            if (key.GetLength() > 4) Set(Slot(key.GetString()));
+        });
         revision_ = words.Revision();
         built_ = true;
     }

@@ -179,6 +179,25 @@ TEST(AHashMap, NodesComeFromBlocksAndStartDefault) {
     EXPECT_EQ(4, m.GetBlockCount());
 }
 
+TEST(AHashMap, StorageOrderVisitsEveryEntryOnce) {
+    // Counts around the block size of 4: empty, partial, full and several blocks.
+    for (int count : {0, 1, 3, 4, 5, 8, 13}) {
+        AHashMap<int, int> m(4);
+        for (int i = 0; i < count; i++) m[i * 7] = i;
+        if (count > 0) m[0] = 0;  // a present key adds no node
+        std::vector<int> seen(static_cast<size_t>(count), 0);
+        m.ForEachInStorageOrder([&](const int& key, const int& value) {
+            ASSERT_EQ(key, value * 7);
+            seen[static_cast<size_t>(value)]++;
+        });
+        EXPECT_EQ(std::vector<int>(static_cast<size_t>(count), 1), seen) << count;
+        m.RemoveAll();
+        int after = 0;
+        m.ForEachInStorageOrder([&](const int&, const int&) { after++; });
+        EXPECT_EQ(0, after);
+    }
+}
+
 TEST(AHashMap, RevisionChangesWithTheKeySet) {
     AHashMap<AString, int> m;
     const std::uint32_t r0 = m.Revision();
