@@ -111,8 +111,11 @@ int SegmentText(const CDictTop& dict, const AString& text, std::vector<typWordSe
             run.indices.push_back(counter++);
             run.bytes.append(s + i, 2);
             i += 2;
-            // One separator between readable characters is passed over when
-            // the character after it ends the text or a readable stretch.
+            // A separator (double-byte symbol or white-space byte) is passed
+            // over, though counted, when the readable character after it is
+            // the last of the text or is followed by one without readings:
+            // that character joins the run, and one separator after it is
+            // passed over too.
             const int sep = SeparatorAt(s, n, i);
             if (sep == 0) continue;
             const int next = i + sep;

@@ -24,7 +24,7 @@ int SplitWords(const CDictTop& dict, const char* run, int count, AStringArray& w
 
 // Appends the segments of the text in text order: trimmed runs of other text,
 // dictionary words and single characters. Leading symbols and white space are
-// skipped but counted; a separator between Chinese characters is passed over
-// when the character after it closes the text or a readable stretch (see the
-// .cpp). Returns the number of segments in `out`.
+// skipped but counted; a separator after a Chinese character is passed over
+// when the readable character after it is the last one or is followed by one
+// without readings (see the .cpp). Returns the number of segments in `out`.
 int SegmentText(const CDictTop& dict, const AString& text, std::vector<typWordSegment>& out);
