@@ -178,20 +178,11 @@ void AppendWordList(ReportPane& pane, const AStringArray& words, const AStringAr
     const PaneCharFormat pinyinFormat{false, PaneRgb(0, 190, 0), 220, 0, pinyinFace};
     const int n = std::min({words.GetSize(), pinyins.GetSize(), definitions.GetSize()});
     for (int i = 0; i < n; i++) {
-        pane.SelectEnd();
-        pane.SetSelectionFormat(wordFormat);
-        pane.ReplaceSelection(words[i], 936, false);
-        bool bold = true;
-        if (showPinyin) {
-            pane.SelectEnd();
-            pane.SetSelectionFormat(pinyinFormat);
-            pane.ReplaceSelection(pinyins[i], 936, false);
-            bold = false;
-        }
+        pane.AppendFormatted(words[i], wordFormat, 936, false);
+        if (showPinyin) pane.AppendFormatted(pinyins[i], pinyinFormat, 936, false);
         AString definition;
         definition.Format(" %s", definitions[i]);
-        pane.SelectEnd();
-        pane.SetSelectionFormat({bold, PaneRgb(30, 30, 190), 210, 134, chineseFace});
-        pane.ReplaceSelection(definition, 936, true);
+        // Bold as the piece before it: the word, unless pinyin came between.
+        pane.AppendFormatted(definition, {!showPinyin, PaneRgb(30, 30, 190), 210, 134, chineseFace}, 936, true);
     }
 }

@@ -7,12 +7,6 @@ namespace {
 
 constexpr char kPinyinFace[] = "Arial";
 
-void Write(ReportPane& pane, const AString& text, const PaneCharFormat& format, int codePage = 936) {
-    pane.SelectEnd();
-    pane.SetSelectionFormat(format);
-    pane.ReplaceSelection(text, codePage, true);
-}
-
 void FormatRange(ReportPane& pane, int start, int end, const PaneCharFormat& format) {
     pane.Select(start, end);
     pane.SetSelectionFormat(format);
@@ -54,29 +48,29 @@ void WriteWordList(ReportPane& pane, const CDictTop& dict, const std::vector<typ
     pane.SetGbkText(AString());
     for (const typWordSegment& s : segments) {
         if (s.kind == kOtherText) {
-            Write(pane, s.text, textFormat);
+            pane.AppendFormatted(s.text, textFormat, 936, true);
             continue;
         }
         const int p = pane.TextLength();
         wordMap.push_back({s.first, s.end, p, p + s.text.GetLength() / 2});
-        Write(pane, s.text, wordFormat);
+        pane.AppendFormatted(s.text, wordFormat, 936, true);
         AString pinyin, definition;
         if (s.kind == kDictWord) {
             const CedictEntry* entry = dict.FindWord(s.text);
             if (!entry) continue;
             NumberedPinyinToMarks(pinyin, entry->pinyin.GetString(), entry->pinyin.GetLength());
-            if (style.showPinyin) Write(pane, pinyin, pinyinFormat);
+            if (style.showPinyin) pane.AppendFormatted(pinyin, pinyinFormat, 936, true);
             definition.Format(" %s", entry->definitions);
         } else {
             GetPinyinText(dict, s.text, nullptr, &pinyin, true, false, false);
             pinyin.Remove(' ');
             dict.GetDefinition(s.text, definition);
-            if (style.showPinyin && !pinyin.IsEmpty()) Write(pane, pinyin, pinyinFormat);
+            if (style.showPinyin && !pinyin.IsEmpty()) pane.AppendFormatted(pinyin, pinyinFormat, 936, true);
             if (definition.IsEmpty()) continue;
-            Write(pane, AString(" "), definitionFormat, 1252);
+            pane.AppendFormatted(AString(" "), definitionFormat, 1252, true);
         }
         // Definitions may hold Chinese (cross references), so they are written as GBK.
-        Write(pane, definition, definitionFormat);
+        pane.AppendFormatted(definition, definitionFormat, 936, true);
     }
 }
 

@@ -43,4 +43,10 @@ public:
         const int n = TextLength();
         Select(n, n);
     }
+    // Text of the code page added at the end in the given format.
+    void AppendFormatted(const AString& text, const PaneCharFormat& format, int codePage, bool keepUndo) {
+        SelectEnd();
+        SetSelectionFormat(format);
+        ReplaceSelection(text, codePage, keepUndo);
+    }
 };

@@ -17,12 +17,6 @@ AString ToGbk(const AString& wide) {
     return gbk;
 }
 
-std::string Utf8(const AString& gbk) {
-    AString wide = gbk;
-    wide.ToWide(936);
-    return Utf16ToUtf8(wide.WideData(), wide.GetCharCount());
-}
-
 bool IsBlank(char16_t u) { return u == u' ' || u == u'\t' || u == u'\r' || u == u'\n' || u == 0x3000; }
 
 }  // namespace
@@ -31,7 +25,7 @@ int PrintSegments(const CDictTop& dict, const AString& wide) {
     std::vector<typWordSegment> segments;
     SegmentText(dict, ToGbk(wide), segments);
     for (const typWordSegment& s : segments)
-        std::cout << s.kind << '\t' << s.first << '\t' << s.end << '\t' << Utf8(s.text) << '\n';
+        std::cout << s.kind << '\t' << s.first << '\t' << s.end << '\t' << GbkToUtf8(s.text) << '\n';
     return 0;
 }
 
@@ -42,7 +36,7 @@ int PrintPinyin(const CDictTop& dict, const AString& wide) {
         const AString ch = ToGbk(AString(u + i, 1));
         AString pinyin;
         GetPinyinText(dict, ch, nullptr, &pinyin, true, false, false);
-        std::cout << Utf16ToUtf8(u + i, 1) << '\t' << (pinyin.IsEmpty() ? "-" : Utf8(pinyin)) << '\n';
+        std::cout << Utf16ToUtf8(u + i, 1) << '\t' << (pinyin.IsEmpty() ? "-" : GbkToUtf8(pinyin)) << '\n';
     }
     return 0;
 }

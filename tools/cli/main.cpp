@@ -25,12 +25,6 @@ int Usage(const char* problem) {
     return 2;
 }
 
-std::string Utf8(const AString& text) {  // UTF-16 or GBK contents
-    AString wide = text;
-    wide.ToWide(936);
-    return Utf16ToUtf8(wide.WideData(), wide.GetCharCount());
-}
-
 // Runs the speech preparation's scan over the text and prints, for every
 // character but blanks, the reading that speech will use (syllable and tone
 // digit) or "-" where the rules decline or the character is not read.
@@ -82,7 +76,7 @@ int Big5(const AString& wide) {
         big5 += static_cast<char>(c >> 8);
         big5 += static_cast<char>(c & 0xFF);
     }
-    std::cout << Utf8(GbkToUiText(big5.c_str(), static_cast<int>(big5.size()), 950)) << "\n";
+    std::cout << GbkToUtf8(GbkToUiText(big5.c_str(), static_cast<int>(big5.size()), 950)) << "\n";
     return 0;
 }
 

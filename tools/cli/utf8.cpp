@@ -21,3 +21,9 @@ bool IsValidUtf8(std::string_view s) {
     }
     return true;
 }
+
+std::string GbkToUtf8(const AString& text) {
+    AString wide = text;
+    wide.ToWide(936);
+    return Utf16ToUtf8(wide.WideData(), wide.GetCharCount());
+}
