@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "lexicon/char_data_files.h"
-#include "lexicon/diagnostics.h"
+#include "text/data_file.h"
 #include "lexicon/reading_files.h"
 #include "lexicon/representative.h"
 #include "lexicon/syllable.h"

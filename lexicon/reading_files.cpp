@@ -5,16 +5,6 @@
 #include <cstdio>
 
 
-std::string DataFilePath(const std::string& folder, const char* name) {
-#ifdef _WIN32
-    constexpr char kSep = '\\';
-#else
-    constexpr char kSep = '/';
-#endif
-    std::string path = folder;
-    if (!path.empty() && path.back() != '/' && path.back() != '\\') path += kSep;
-    return path + name;
-}
 
 std::uint8_t MakeToneMask(const std::vector<int>& tones) {
     unsigned mask = 0;
@@ -109,26 +99,7 @@ ReadStatus ParseGbReadings(std::string_view bytes, const GbReadingVisitor& visit
     return ReadStatus::Ok;
 }
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::remove(path.c_str());
-    return ok;
-}
 
-ReadStatus ReadFileBytes(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return ReadStatus::Missing;
-    char buf[1 << 16];
-    size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, got);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    return failed ? ReadStatus::Damaged : ReadStatus::Ok;
-}
 
 ReadStatus ReadToneReadingFile(const std::string& path, bool ordered, std::vector<ToneReadingRecord>& records) {
     records.clear();

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/data_file.h"
 #include "text/gbk_bytes.h"
 // The three reading files, little-endian throughout.
 //
@@ -38,14 +39,7 @@ inline constexpr const char* kGbReadingFile = "ch2py.bin";
 inline constexpr int kMaxToneReadings = 6;   // tone slots of a record
 inline constexpr int kMaxReadingBytes = 255;
 
-// The folder joined with a file name; a separator is added unless the folder
-// is empty or already ends in one.
-std::string DataFilePath(const std::string& folder, const char* name);
-
-// Reading. A file is never trusted: an entry is delivered only when all of
-// its bytes lie inside the file and it keeps the limits above; the first
-// entry that does not stops the reading with Damaged, keeping those before.
-enum class ReadStatus { Ok, Missing, Damaged };
+// Reading (ReadStatus and the whole-file helpers are in text/data_file.h).
 
 struct ToneReadingView {                   // views into the file's bytes
     CharKey key = 0;
@@ -60,10 +54,6 @@ using GbReadingVisitor = std::function<void(CharKey, const std::vector<std::stri
 ReadStatus ParseToneReadings(std::string_view bytes, bool ordered, const ToneReadingVisitor& visit);
 ReadStatus ParseGbReadings(std::string_view bytes, const GbReadingVisitor& visit);
 
-// The whole file; Missing when it cannot be opened, Damaged on a read error.
-ReadStatus ReadFileBytes(const std::string& path, std::string& bytes);
-// Writes the whole file; a partly written file is removed.
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // File readers into records (for tools and tests; the lexicon visits).
 ReadStatus ReadToneReadingFile(const std::string& path, bool ordered, std::vector<ToneReadingRecord>& records);

@@ -82,17 +82,6 @@ bool IsGbkHanzi(unsigned char lead, unsigned char trail) {
     return IsGbkPair(lead, trail) && !IsGbkGap(lead, trail) && !IsSymbolRow(lead);
 }
 
-int ScriptOfWideText(const char16_t* units, int count) {
-    for (int i = 0; units && i < count; ++i) {
-        const char16_t u = units[i];
-        if ((u >= 0xF90E && u <= 0xFA2D) || (u >= 0x3401 && u <= 0x9FA5)) return 1;
-        if ((u >= 0x3040 && u <= 0x30FF) || (u >= 0x31F0 && u <= 0x31FF)) return 4;
-        if ((u >= 0x1100 && u <= 0x11FF) || (u >= 0x3130 && u <= 0x318F) || (u >= 0xAC00 && u <= 0xD7A3))
-            return 5;
-    }
-    return 0;
-}
-
 bool LooksLikeWidenedGbk(const char16_t* units, int count) {
     if (!units || count <= 1) return false;
     int good = 0, bad = 0;
@@ -136,13 +125,4 @@ bool IsMostlyWideText(const void* bytes, int byteLen) {
         if (windows == kMaxWindows || end >= byteLen - 4) return false;
         start = end;
     }
-}
-
-std::uint16_t WideCharToGbk(char16_t u) {
-    char buf[8];
-    int n = Utf16ToMultiByte(936, &u, 1, buf, sizeof(buf));
-    // The converter writes its default character '?' for a unit it cannot encode.
-    if (n <= 0 || (n == 1 && buf[0] == '?' && u != u'?')) return 0;
-    const unsigned lo = (unsigned char)buf[0], hi = n >= 2 ? (unsigned char)buf[1] : 0;
-    return static_cast<std::uint16_t>(lo | (hi << 8));
 }

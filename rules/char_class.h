@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
-// Stateless tests of single characters and whole texts by script.
+// Stateless tests of single characters and whole texts by script
+// (ScriptOfWideText is in text/code_pages.h).
 
 // 1 when some two adjacent bytes of the NUL-terminated string form a GBK pair
 // (a Big5 pair when big5 is set); every byte position is tried, not pair by pair.
@@ -23,10 +24,6 @@ bool IsSymbolChar(unsigned char lead, unsigned char trail, bool big5);
 // True for a GBK pair that is neither a symbol nor a gap.
 bool IsGbkHanzi(unsigned char lead, unsigned char trail);
 
-// 1 Chinese, 4 Japanese kana, 5 Korean, 0 none of these: the script of the
-// first unit that lies in one of the East Asian ranges.
-int ScriptOfWideText(const char16_t* units, int count);
-
 // True when the units look like GBK bytes widened one by one to UTF-16.
 bool LooksLikeWidenedGbk(const char16_t* units, int count);
 
@@ -36,6 +33,3 @@ bool LooksLikeWidenedGbk(const char16_t* units, int count);
 // offset), of which at most the first 56 units are scanned.
 bool IsMostlyWideText(const void* bytes, int byteLen);
 
-// The code page 936 bytes of one unit, first byte in the low 8 bits (a one-byte
-// result in the low byte); 0 when the unit has no encoding.
-std::uint16_t WideCharToGbk(char16_t u);

@@ -8,7 +8,7 @@
 #include "rules/reading_rules.h"
 #include "text/code_pages.h"
 #include "text/codepage.h"
-#include "text/gbk_bytes.h"
+#include "text/gbk.h"
 
 namespace {
 

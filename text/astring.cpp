@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "rules/char_class.h"
 #include "text/astring_pool.h"
+#include "text/code_pages.h"
 #include "text/codepage.h"
 #include "text/gbk_bytes.h"
 

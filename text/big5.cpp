@@ -1,11 +1,8 @@
 #include "text/big5.h"
 
 #include <algorithm>
-#include <cstdio>
 
-#include "lexicon/diagnostics.h"
-#include "lexicon/reading_files.h"
-#include "text/gbk_bytes.h"
+#include "text/data_file.h"
 
 namespace {
 
@@ -127,30 +124,25 @@ void ReportOnce(const std::string& path, DataFileProblem problem) {
 
 }  // namespace
 
-int Big5TableOffset(std::uint16_t gbk) {
-    unsigned lead = gbk >> 8, trail = gbk & 0xFF;
+int Big5TableOffset(DoubleByteCode gbk) {
+    unsigned lead = gbk.Lead(), trail = gbk.Trail();
     if (lead < 0x81 || lead > 0xFE || trail < 0x40 || trail > 0xFE) return -1;
     return static_cast<int>(((lead - 0x81) * kBig5TableRowEntries + (trail - 0x40)) * 2);
 }
 
 std::vector<std::uint8_t> NewBig5Table() { return std::vector<std::uint8_t>(kBig5TableSize, 0); }
 
-bool SetBig5TableEntry(std::vector<std::uint8_t>& table, std::uint16_t gbk, std::uint16_t big5) {
+bool SetBig5TableEntry(std::vector<std::uint8_t>& table, DoubleByteCode gbk, DoubleByteCode big5) {
     int at = Big5TableOffset(gbk);
     if (at < 0 || table.size() != static_cast<std::size_t>(kBig5TableSize)) return false;
-    table[at] = static_cast<std::uint8_t>(big5 >> 8);
-    table[at + 1] = static_cast<std::uint8_t>(big5 & 0xFF);
+    table[at] = big5.Lead();
+    table[at + 1] = big5.Trail();
     return true;
 }
 
 bool WriteBig5Table(const std::string& path, const std::vector<std::uint8_t>& table) {
     if (table.size() != static_cast<std::size_t>(kBig5TableSize)) return false;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(table.data(), 1, table.size(), f) == table.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::remove(path.c_str());
-    return ok;
+    return WriteFileBytes(path, std::string(table.begin(), table.end()));
 }
 
 bool LoadBig5Table(const std::string& dataFolder) {
@@ -177,20 +169,20 @@ void ReleaseBig5Table() {
 
 bool IsBig5TableLoaded() { return !gBig5Table.empty(); }
 
-std::uint16_t Big5TableEntry(std::uint16_t gbk) {
+DoubleByteCode Big5TableEntry(DoubleByteCode gbk) {
     int at = Big5TableOffset(gbk);
-    if (at < 0 || gBig5Table.empty()) return 0;
+    if (at < 0 || gBig5Table.empty()) return DoubleByteCode();
     return DoubleByteCode(gBig5Table[at], gBig5Table[at + 1]);
 }
 
-std::uint16_t GbkToBig5(std::uint16_t c, std::uint16_t prev, std::uint16_t prev2, std::uint16_t next,
-                        std::uint16_t next2, bool* found) {
+DoubleByteCode GbkToBig5(DoubleByteCode c, DoubleByteCode prev, DoubleByteCode prev2, DoubleByteCode next,
+                         DoubleByteCode next2, bool* found) {
     std::uint16_t code = 0;
-    if (IsGbkPair(static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c & 0xFF))) {
-        code = ContextRule(c, prev, prev2, next, next2);
-        if (code == 0) code = Big5TableEntry(c);
+    if (IsGbkPair(c.Lead(), c.Trail())) {
+        code = ContextRule(c.value, prev.value, prev2.value, next.value, next2.value);
+        if (code == 0) code = Big5TableEntry(c).value;
     }
     bool hasForm = (code & 0x8000) != 0;
     if (found) *found = hasForm;
-    return hasForm ? code : kBig5WhiteSquare;
+    return hasForm ? DoubleByteCode(code) : kBig5WhiteSquare;
 }

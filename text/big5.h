@@ -2,7 +2,9 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-// GBK to Big5. Character codes here are 16-bit with the first (lead) byte in
+
+#include "text/gbk_bytes.h"
+// GBK to Big5. Character codes here are DoubleByteCode values, lead byte in
 // the high 8 bits: 中, GBK bytes D6 D0, is 0xD6D0.
 //
 // gbk2b5.bin, the table: exactly 48132 bytes, 126 rows (GBK lead bytes
@@ -14,20 +16,16 @@ inline constexpr const char* kBig5TableFile = "gbk2b5.bin";
 inline constexpr int kBig5TableRows = 126;
 inline constexpr int kBig5TableRowEntries = 191;
 inline constexpr int kBig5TableSize = kBig5TableRows * kBig5TableRowEntries * 2;  // 48132
-inline constexpr std::uint16_t kBig5WhiteSquare = 0xA1BC;                          // the answer without a form
-
-constexpr std::uint16_t DoubleByteCode(unsigned char first, unsigned char second) {
-    return static_cast<std::uint16_t>(first << 8 | second);
-}
+inline constexpr DoubleByteCode kBig5WhiteSquare{0xA1BC};                          // the answer without a form
 
 // Byte offset of the entry of a GBK code; -1 when the code has no slot.
-int Big5TableOffset(std::uint16_t gbk);
+int Big5TableOffset(DoubleByteCode gbk);
 
 // Writing the table (the data builder). A fresh table has no entries;
 // SetBig5TableEntry fails for a code without a slot or a table of the wrong
 // size. WriteBig5Table writes exactly kBig5TableSize bytes, or nothing.
 std::vector<std::uint8_t> NewBig5Table();
-bool SetBig5TableEntry(std::vector<std::uint8_t>& table, std::uint16_t gbk, std::uint16_t big5);
+bool SetBig5TableEntry(std::vector<std::uint8_t>& table, DoubleByteCode gbk, DoubleByteCode big5);
 bool WriteBig5Table(const std::string& path, const std::vector<std::uint8_t>& table);
 
 // The process-wide table. LoadBig5Table reads gbk2b5.bin from the data folder
@@ -37,11 +35,11 @@ bool WriteBig5Table(const std::string& path, const std::vector<std::uint8_t>& ta
 bool LoadBig5Table(const std::string& dataFolder);
 void ReleaseBig5Table();
 bool IsBig5TableLoaded();
-std::uint16_t Big5TableEntry(std::uint16_t gbk);  // the stored entry; 0 without table or slot
+DoubleByteCode Big5TableEntry(DoubleByteCode gbk);  // the stored entry; 0 without table or slot
 
-// The Big5 code of GBK character c, given its neighbours (0 where there is
-// none): context rules for 系係 槃 后後 里 面 麺 注註 赞讚 first, then the table.
+// The Big5 code of GBK character c, given its neighbours (code 0 where there
+// is none): context rules for 系係 槃 后後 里 面 麺 注註 赞讚 first, then the table.
 // Without a form (c not a GBK pair, no entry) the result is 0xA1BC (□) and
 // *found is false.
-std::uint16_t GbkToBig5(std::uint16_t c, std::uint16_t prev = 0, std::uint16_t prev2 = 0, std::uint16_t next = 0,
-                        std::uint16_t next2 = 0, bool* found = nullptr);
+DoubleByteCode GbkToBig5(DoubleByteCode c, DoubleByteCode prev = {}, DoubleByteCode prev2 = {},
+                         DoubleByteCode next = {}, DoubleByteCode next2 = {}, bool* found = nullptr);

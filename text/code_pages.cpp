@@ -4,9 +4,11 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "text/amap.h"
 #include "text/codepage.h"
+#include "text/utf8.h"
 
 int CodePageFor(int value, bool isScript) {
     if (isScript) {
@@ -43,6 +45,17 @@ int CharsetFor(int value, bool isScript) {
         case kCodePageBig5: return 136;
         default: return 134;
     }
+}
+
+int ScriptOfWideText(const char16_t* units, int count) {
+    for (int i = 0; units && i < count; ++i) {
+        const char16_t u = units[i];
+        if ((u >= 0xF90E && u <= 0xFA2D) || (u >= 0x3401 && u <= 0x9FA5)) return 1;
+        if ((u >= 0x3040 && u <= 0x30FF) || (u >= 0x31F0 && u <= 0x31FF)) return 4;
+        if ((u >= 0x1100 && u <= 0x11FF) || (u >= 0x3130 && u <= 0x318F) || (u >= 0xAC00 && u <= 0xD7A3))
+            return 5;
+    }
+    return 0;
 }
 
 namespace {
@@ -141,61 +154,13 @@ AString Utf8ToUtf16(const AString& utf8, bool terminate) {
 
 AString Utf8ToUtf16(const char* bytes, int length, bool terminate) {
     if (!bytes || length < 0) length = 0;
-    auto* s = reinterpret_cast<const unsigned char*>(bytes);
-    auto SequenceLength = [](unsigned char b) { return b < 0xC0 ? 1 : (b & 0x20) ? 3 : 2; };
-
-    int count = 0;
-    for (int i = 0; i < length;) {
-        int n = SequenceLength(s[i]);
-        if (n > length - i) break;
-        ++count;
-        i += n;
+    const std::string_view s(bytes, static_cast<std::size_t>(length));
+    std::u16string units;
+    for (std::size_t at = 0; at < s.size();) {
+        const char32_t cp = DecodeUtf8(s, at, Utf8Decoding::System);
+        if (cp == kBadUtf8) break;  // a sequence that runs past the end
+        units += static_cast<char16_t>(cp);
     }
-
-    std::u16string units(static_cast<std::size_t>(count) + (terminate ? 1 : 0), u'\0');
-    for (int i = 0, u = 0; u < count; ++u) {
-        unsigned b1 = s[i];
-        switch (SequenceLength(s[i])) {
-            case 1:
-                units[u] = static_cast<char16_t>(b1);
-                i += 1;
-                break;
-            case 2:
-                units[u] = static_cast<char16_t>(((b1 & 0x1F) << 6) | (s[i + 1] & 0x3F));
-                i += 2;
-                break;
-            default:
-                units[u] = static_cast<char16_t>(((b1 & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
-                i += 3;
-                break;
-        }
-    }
+    if (terminate) units += u'\0';
     return Wide(units);
-}
-
-std::string Utf16ToUtf8(const char16_t* u, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) {
-        char32_t cp = u[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && u[i + 1] >= 0xDC00 && u[i + 1] <= 0xDFFF)
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (u[++i] - 0xDC00);
-        else if (cp >= 0xD800 && cp <= 0xDFFF)
-            cp = 0xFFFD;
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | cp >> 6);
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | cp >> 12);
-            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | cp >> 18);
-            out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
 }

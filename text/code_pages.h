@@ -2,16 +2,12 @@
 #include <string>
 
 #include "text/astring.h"
+#include "text/gbk_bytes.h"
+#include "text/utf8.h"
 // Code pages, character sets and the conversions of text for display: GBK (and
 // GBK mixed with Western single-byte text) to UTF-16, single GBK characters,
 // and the system's own UTF-8 decoder. UTF-16 results are AString objects with
 // the wide flag set; an empty result is the plain empty string.
-
-inline constexpr int kCodePageGbk = 936;
-inline constexpr int kCodePageBig5 = 950;
-inline constexpr int kCodePageJapanese = 932;
-inline constexpr int kCodePageKorean = 949;
-inline constexpr int kCodePageWestern = 1252;
 
 // Script numbers: 0 and 1 simplified Chinese, 2 traditional Chinese, 3
 // Western, 4 Japanese, 5 Korean.
@@ -42,14 +38,13 @@ char16_t GbkCharToUnicode(const char* pair);
 char16_t GbkCharToUnicodeCached(const char* pair);
 int GbkCharCacheCount();  // characters in the cache
 
-// The system's UTF-8 decoder. A byte below 0xC0 is one unit of its own value
-// (stray continuation bytes included); a lead byte with bit 0x20 set starts a
-// 3-byte sequence (so 4-byte leads are taken as 3-byte ones), any other lead a
-// 2-byte sequence; continuation bytes are not checked. A sequence that would
-// run past the end stops the decoding. With `terminate`, a zero unit follows
-// the text and is counted in the result's length. A UTF-16 argument is
-// returned as it is.
+// The system's UTF-8 decoder (Utf8Decoding::System of text/utf8.h): a
+// sequence that would run past the end stops the decoding. With `terminate`,
+// a zero unit follows the text and is counted in the result's length. A
+// UTF-16 argument is returned as it is.
 AString Utf8ToUtf16(const AString& utf8, bool terminate = false);
 AString Utf8ToUtf16(const char* bytes, int length, bool terminate = false);
-// UTF-16 units to well-formed UTF-8; a lone surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(const char16_t* units, int count);
+
+// The script number (above) of the first unit that lies in one of the East
+// Asian ranges: 1 Chinese, 4 Japanese kana, 5 Korean, 0 none of these.
+int ScriptOfWideText(const char16_t* units, int count);

@@ -14,10 +14,10 @@ TEST(Big5TableData, TraditionalFormsOfGbkCharacters) {
         {0xBAF3, 0xA65A},  // 后: its first traditional form 后 encodes in Big5
         {0xB7A2, 0xB56F},  // 发: 發 comes before 髮
     };
-    for (const auto& c : cases) EXPECT_EQ(Big5TableEntry(c.gbk), c.big5) << std::hex << c.gbk;
-    EXPECT_EQ(Big5TableEntry(0xA1A1), 0xA140);  // the ideographic space
+    for (const auto& c : cases) EXPECT_EQ(Big5TableEntry(DoubleByteCode(c.gbk)).value, c.big5) << std::hex << c.gbk;
+    EXPECT_EQ(Big5TableEntry(DoubleByteCode(0xA1A1)).value, 0xA140);  // the ideographic space
     bool found = true;
-    EXPECT_EQ(GbkToBig5(0xFE50, 0, 0, 0, 0, &found), kBig5WhiteSquare);  // a GBK radical without a Big5 form
+    EXPECT_EQ(GbkToBig5(DoubleByteCode(0xFE50), {}, {}, {}, {}, &found).value, kBig5WhiteSquare.value);  // a GBK radical without a Big5 form
     EXPECT_FALSE(found);
     ReleaseBig5Table();
 }

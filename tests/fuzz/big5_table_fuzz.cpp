@@ -10,15 +10,19 @@
 namespace {
 
 // The result of a conversion is a Big5 code exactly when it was found.
-void CheckConversion(std::uint16_t c, std::uint16_t prev, std::uint16_t prev2, std::uint16_t next, std::uint16_t next2) {
+void CheckConversion(DoubleByteCode c, DoubleByteCode prev, DoubleByteCode prev2, DoubleByteCode next,
+                     DoubleByteCode next2) {
     bool found = true;
-    const std::uint16_t big5 = GbkToBig5(c, prev, prev2, next, next2, &found);
-    FUZZ_CHECK(found ? (big5 & 0x8000) != 0 : big5 == kBig5WhiteSquare);
+    const DoubleByteCode big5 = GbkToBig5(c, prev, prev2, next, next2, &found);
+    FUZZ_CHECK(found ? (big5.value & 0x8000) != 0 : big5 == kBig5WhiteSquare);
 }
 
-std::uint16_t CodeAt(std::string_view s, size_t i) {
-    return i + 1 < s.size() ? DoubleByteCode(static_cast<unsigned char>(s[i]), static_cast<unsigned char>(s[i + 1])) : 0;
+DoubleByteCode CodeAt(std::string_view s, size_t i) {
+    return i + 1 < s.size() ? DoubleByteCode(static_cast<unsigned char>(s[i]), static_cast<unsigned char>(s[i + 1]))
+                            : DoubleByteCode();
 }
+
+constexpr DoubleByteCode kZhong{0xD6D0};
 
 }  // namespace
 
@@ -31,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const bool exact = size == static_cast<size_t>(kBig5TableSize);
     FUZZ_CHECK(LoadBig5Table(folder.Path()) == exact && IsBig5TableLoaded() == exact);
     if (!exact) {
-        FUZZ_CHECK(Big5TableEntry(0xD6D0) == 0);
-        CheckConversion(0xD6D0, 0, 0, 0, 0);
+        FUZZ_CHECK(Big5TableEntry(kZhong) == DoubleByteCode());
+        CheckConversion(kZhong, {}, {}, {}, {});
     }
 
     // A table of the right size, the input repeated; loaded twice.
@@ -52,10 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
     // The input read as GBK text, each code converted in its context.
     for (size_t i = 0; i + 1 < size; i += 2)
-        CheckConversion(CodeAt(in, i), i >= 2 ? CodeAt(in, i - 2) : 0, i >= 4 ? CodeAt(in, i - 4) : 0, CodeAt(in, i + 2),
+        CheckConversion(CodeAt(in, i), i >= 2 ? CodeAt(in, i - 2) : DoubleByteCode(),
+                        i >= 4 ? CodeAt(in, i - 4) : DoubleByteCode(), CodeAt(in, i + 2),
                         CodeAt(in, i + 4));
 
     ReleaseBig5Table();
-    FUZZ_CHECK(!IsBig5TableLoaded() && Big5TableEntry(0xD6D0) == 0);
+    FUZZ_CHECK(!IsBig5TableLoaded() && Big5TableEntry(kZhong) == DoubleByteCode());
     return 0;
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "lexicon/diagnostics.h"
+#include "text/data_file.h"
 #include "lexicon/dict.h"
 #include "lexicon/reading_files.h"
 #include "text/ahashmap.h"

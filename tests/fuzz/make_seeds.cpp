@@ -61,7 +61,7 @@ void Big5Seeds(const fs::path& root) {
     std::vector<std::uint8_t> table = NewBig5Table();
     const std::pair<std::uint16_t, std::uint16_t> entries[] = {
         {0xD6D0, 0xA4A4}, {0xBAC3, 0xA66E}, {0xCFB5, 0xA874}, {0xC3E6, 0xADB1}, {0x8140, 0x8140}};
-    for (const auto& [gbk, big5] : entries) SetBig5TableEntry(table, gbk, big5);
+    for (const auto& [gbk, big5] : entries) SetBig5TableEntry(table, DoubleByteCode(gbk), DoubleByteCode(big5));
     Check(WriteBig5Table(Seed(root, "big5_table", "table"), table), "big5_table");
     // Short GBK text with the context characters: 关系 系统 皇后 面条 注释.
     std::string text = "\xB9\xD8\xCF\xB5\xCF\xB5\xCD\xB3\xBB\xCA\xBA\xF3\xC3\xE6\xCC\xF5\xD7\xA2\xCA\xCD";

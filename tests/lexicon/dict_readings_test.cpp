@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
+#include "text/data_file.h"
 #include "lexicon/dict.h"
 #include "text/big5.h"
 #include "lexicon/reading_files.h"
@@ -217,13 +217,13 @@ TEST_F(DictReadings, DamagedFileKeepsCompleteEntries) {
 TEST(DictInit, InitOnceLoadsTheCodeTablesUntilReleased) {
     TempDir dir;
     std::vector<std::uint8_t> table = NewBig5Table();
-    ASSERT_TRUE(SetBig5TableEntry(table, 0xC0B4, 0xA8D3));  // 来 -> 來
+    ASSERT_TRUE(SetBig5TableEntry(table, DoubleByteCode(0xC0B4), DoubleByteCode(0xA8D3)));  // 来 -> 來
     ASSERT_TRUE(WriteBig5Table(dir.File(kBig5TableFile), table));
 
     CDict dict;
     dict.InitOnce(dir.Path());
     EXPECT_TRUE(IsBig5TableLoaded());
-    EXPECT_EQ(0xA8D3, GbkToBig5(0xC0B4));
+    EXPECT_EQ(0xA8D3, GbkToBig5(DoubleByteCode(0xC0B4)).value);
     EXPECT_EQ(403, RepresentativeMapCount());
     AString out;
     GetRepresentativeChar(out, AString("ma"), 4);
@@ -236,7 +236,7 @@ TEST(DictInit, InitOnceLoadsTheCodeTablesUntilReleased) {
     dict.ReleaseCodeTables();
     EXPECT_FALSE(CDictTop::LexiconLoaded);
     EXPECT_FALSE(IsBig5TableLoaded());
-    EXPECT_EQ(kBig5WhiteSquare, GbkToBig5(0xC0B4));
+    EXPECT_EQ(kBig5WhiteSquare.value, GbkToBig5(DoubleByteCode(0xC0B4)).value);
     dict.InitOnce(dir.Path());
     EXPECT_TRUE(IsBig5TableLoaded());
     dict.ReleaseCodeTables();

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
+#include "text/data_file.h"
 #include "lexicon/dict.h"
 #include "lexicon/word_dict.h"
 #include "text/code_pages.h"

@@ -1,4 +1,6 @@
 #include "rules/char_class.h"
+#include "text/code_pages.h"
+#include "text/gbk.h"
 
 #include <gtest/gtest.h>
 

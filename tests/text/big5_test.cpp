@@ -3,27 +3,34 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
+#include "text/data_file.h"
 #include "text/big5.h"
 #include "text/codepage.h"
+#include "text/gbk_bytes.h"
+
+// Codes print in hexadecimal.
+void PrintTo(DoubleByteCode c, std::ostream* os) { *os << std::hex << "0x" << c.value << std::dec; }
 
 namespace {
 
+using Code = DoubleByteCode;
+
 // The code of a character in a code page, first byte high; a single byte as is.
-std::uint16_t CodeIn(int codePage, char16_t ch) {
-    if (ch == 0) return 0;
+Code CodeIn(int codePage, char16_t ch) {
+    if (ch == 0) return Code();
     char b[4] = {};
     int n = Utf16ToMultiByte(codePage, &ch, 1, b, sizeof b);
     EXPECT_TRUE(n == 1 || n == 2) << static_cast<int>(ch);
-    return n == 2 ? DoubleByteCode(static_cast<unsigned char>(b[0]), static_cast<unsigned char>(b[1]))
-                  : static_cast<unsigned char>(b[0]);
+    return n == 2 ? Code(static_cast<unsigned char>(b[0]), static_cast<unsigned char>(b[1]))
+                  : Code(0, static_cast<unsigned char>(b[0]));
 }
-std::uint16_t G(char16_t ch) { return CodeIn(936, ch); }
-std::uint16_t B(char16_t ch) { return CodeIn(950, ch); }
+Code G(char16_t ch) { return CodeIn(kCodePageGbk, ch); }
+Code B(char16_t ch) { return CodeIn(kCodePageBig5, ch); }
 
 // The entry's byte offset as the file format describes it.
 size_t FormatOffset(unsigned lead, unsigned trail) { return ((lead - 0x81) * 191 + (trail - 0x40)) * 2; }
@@ -91,8 +98,8 @@ protected:
             {u'面', u'麵'}, {u'注', u'注'}, {u'註', u'注'}, {u'赞', u'贊'}, {u'讚', u'贊'},
         };
         for (auto [gbk, big5] : entries) ASSERT_TRUE(SetBig5TableEntry(table, G(gbk), B(big5)));
-        ASSERT_TRUE(SetBig5TableEntry(table, G(u'文'), 0x7F41));  // first byte below 0x80: no form
-        ASSERT_TRUE(SetBig5TableEntry(table, 0x817F, 0xA4A4));    // the slot of a non-pair
+        ASSERT_TRUE(SetBig5TableEntry(table, G(u'文'), Code(0x7F41)));  // first byte below 0x80: no form
+        ASSERT_TRUE(SetBig5TableEntry(table, Code(0x817F), Code(0xA4A4)));    // the slot of a non-pair
         ASSERT_TRUE(WriteBig5Table(dir_.File(), table));
         ASSERT_TRUE(LoadBig5Table(dir_.Path()));
     }
@@ -108,11 +115,11 @@ struct RuleCase {
 
 void Check(const RuleCase& k) {
     bool found = !k.result;
-    std::uint16_t got = GbkToBig5(G(k.c), G(k.prev), G(k.prev2), G(k.next), G(k.next2), &found);
+    Code got = GbkToBig5(G(k.c), G(k.prev), G(k.prev2), G(k.next), G(k.next2), &found);
     char where[64];  // the context as Unicode code points, c in brackets
     std::snprintf(where, sizeof where, "%04X %04X [%04X] %04X %04X", unsigned(k.prev2), unsigned(k.prev),
                   unsigned(k.c), unsigned(k.next), unsigned(k.next2));
-    EXPECT_EQ(k.result ? B(k.result) : 0xA1BC, got) << where;
+    EXPECT_EQ(k.result ? B(k.result) : kBig5WhiteSquare, got) << where;
     EXPECT_EQ(k.result != 0, found) << where;
 }
 
@@ -122,11 +129,11 @@ TEST(Big5Table, WriterLayoutMatchesTheFileFormat) {
     TempDir dir;
     std::vector<std::uint8_t> table = NewBig5Table();
     ASSERT_EQ(48132u, table.size());
-    const std::pair<std::uint16_t, std::uint16_t> entries[] = {
-        {0x8140, 0xA440}, {0xD6D0, 0xA4A4}, {0x817F, 0xA1A1}, {0xFEFE, 0xF9FE}, {0xFE40, 0xC940}};
+    const std::pair<Code, Code> entries[] = {
+        {Code(0x8140), Code(0xA440)}, {Code(0xD6D0), Code(0xA4A4)}, {Code(0x817F), Code(0xA1A1)}, {Code(0xFEFE), Code(0xF9FE)}, {Code(0xFE40), Code(0xC940)}};
     for (auto [gbk, big5] : entries) EXPECT_TRUE(SetBig5TableEntry(table, gbk, big5));
-    for (std::uint16_t noSlot : {0x8040, 0xFF40, 0x813F, 0x81FF, 0x0041})
-        EXPECT_FALSE(SetBig5TableEntry(table, noSlot, 0xA440)) << noSlot;
+    for (Code noSlot : {Code(0x8040), Code(0xFF40), Code(0x813F), Code(0x81FF), Code(0x0041)})
+        EXPECT_FALSE(SetBig5TableEntry(table, noSlot, Code(0xA440))) << noSlot.value;
     ASSERT_TRUE(WriteBig5Table(dir.File(), table));
 
     std::string file = ReadAll(dir.File());
@@ -135,31 +142,31 @@ TEST(Big5Table, WriterLayoutMatchesTheFileFormat) {
     for (char b : file) nonzero += b != 0;
     EXPECT_EQ(10, nonzero);
     for (auto [gbk, big5] : entries) {
-        size_t at = FormatOffset(gbk >> 8, gbk & 0xFF);
-        EXPECT_EQ(big5 >> 8, static_cast<unsigned char>(file[at])) << gbk;  // lead byte first
-        EXPECT_EQ(big5 & 0xFF, static_cast<unsigned char>(file[at + 1])) << gbk;
+        size_t at = FormatOffset(gbk.Lead(), gbk.Trail());
+        EXPECT_EQ(big5.Lead(), static_cast<unsigned char>(file[at])) << gbk.value;  // lead byte first
+        EXPECT_EQ(big5.Trail(), static_cast<unsigned char>(file[at + 1])) << gbk.value;
     }
 
     ASSERT_TRUE(LoadBig5Table(dir.Path()));
-    for (auto [gbk, big5] : entries) EXPECT_EQ(big5, Big5TableEntry(gbk)) << gbk;
-    EXPECT_EQ(0, Big5TableEntry(0x8141));
+    for (auto [gbk, big5] : entries) EXPECT_EQ(big5, Big5TableEntry(gbk)) << gbk.value;
+    EXPECT_EQ(Code(), Big5TableEntry(Code(0x8141)));
     ReleaseBig5Table();
     EXPECT_FALSE(IsBig5TableLoaded());
-    EXPECT_EQ(0, Big5TableEntry(0xD6D0));
+    EXPECT_EQ(Code(), Big5TableEntry(Code(0xD6D0)));
 
     // A table of the wrong size is not written.
     std::vector<std::uint8_t> shortTable(48131, 0xA4);
     std::string shortPath = dir.Path() + "/short.bin";
     EXPECT_FALSE(WriteBig5Table(shortPath, shortTable));
     EXPECT_FALSE(std::filesystem::exists(shortPath));
-    EXPECT_FALSE(SetBig5TableEntry(shortTable, 0x8140, 0xA440));
+    EXPECT_FALSE(SetBig5TableEntry(shortTable, Code(0x8140), Code(0xA440)));
 }
 
 TEST(Big5Table, MissingOrWrongSizeFileLoadsNothingAndIsReported) {
     HookCapture hook;
     TempDir good, missing, shortFile, longFile;
     std::vector<std::uint8_t> table = NewBig5Table();
-    ASSERT_TRUE(SetBig5TableEntry(table, 0xD6D0, 0xA4A4));
+    ASSERT_TRUE(SetBig5TableEntry(table, Code(0xD6D0), Code(0xA4A4)));
     ASSERT_TRUE(WriteBig5Table(good.File(), table));
     std::string bytes(table.begin(), table.end());
     ASSERT_TRUE(WriteAll(shortFile.File(), bytes.substr(0, 48131)));
@@ -174,12 +181,12 @@ TEST(Big5Table, MissingOrWrongSizeFileLoadsNothingAndIsReported) {
 
     for (const TempDir* damaged : {&shortFile, &longFile}) {
         ASSERT_TRUE(LoadBig5Table(good.Path()));
-        EXPECT_EQ(0xA4A4, GbkToBig5(0xD6D0));
+        EXPECT_EQ(Code(0xA4A4), GbkToBig5(Code(0xD6D0)));
         hook.reports.clear();
         EXPECT_FALSE(LoadBig5Table(damaged->Path()));
         EXPECT_FALSE(IsBig5TableLoaded());  // the earlier table is gone as well
         bool found = true;
-        EXPECT_EQ(0xA1BC, GbkToBig5(0xD6D0, 0, 0, 0, 0, &found));
+        EXPECT_EQ(Code(0xA1BC), GbkToBig5(Code(0xD6D0), {}, {}, {}, {}, &found));
         EXPECT_FALSE(found);
         ASSERT_EQ(1u, hook.reports.size());
         EXPECT_EQ(damaged->File(), hook.reports[0].first);
@@ -209,12 +216,12 @@ TEST_F(Big5Rules, TableAndCharactersWithoutAForm) {
     };
     for (const RuleCase& k : cases) Check(k);
     bool found = true;
-    EXPECT_EQ(0xA1BC, GbkToBig5(0x817F, 0, 0, 0, 0, &found));  // trail 0x7F: not a pair, its slot ignored
+    EXPECT_EQ(Code(0xA1BC), GbkToBig5(Code(0x817F), {}, {}, {}, {}, &found));  // trail 0x7F: not a pair, its slot ignored
     EXPECT_FALSE(found);
-    EXPECT_EQ(0xA1BC, GbkToBig5(0x0041, 0, 0, 0, 0, &found));
+    EXPECT_EQ(Code(0xA1BC), GbkToBig5(Code(0x0041), {}, {}, {}, {}, &found));
     EXPECT_FALSE(found);
-    EXPECT_EQ(0xA1BC, GbkToBig5(0));
-    EXPECT_EQ(B(u'中'), GbkToBig5(0xD6D0));  // the flag is optional
+    EXPECT_EQ(Code(0xA1BC), GbkToBig5(Code()));
+    EXPECT_EQ(B(u'中'), GbkToBig5(Code(0xD6D0)));  // the flag is optional
 }
 
 TEST_F(Big5Rules, XiHouPanAndMianRules) {
@@ -270,7 +277,7 @@ TEST_F(Big5Rules, LiRule) {
     };
     for (const RuleCase& k : cases) Check(k);
     // AB C1 straddles 公邻 (B9 AB C1 DA) in the list: not a listed character.
-    EXPECT_EQ(B(u'裏'), GbkToBig5(G(u'里'), 0xABC1, 0, G(u'中'), 0));
+    EXPECT_EQ(B(u'裏'), GbkToBig5(G(u'里'), Code(0xABC1), {}, G(u'中')));
 }
 
 TEST_F(Big5Rules, ZhuAndZanRules) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/diagnostics.h"
+#include "text/data_file.h"
 #include "lexicon/dict.h"
 #include "lexicon/reading_files.h"
 #include "lexicon/representative.h"

@@ -7,7 +7,8 @@
 #include "lexicon/pinyin_text.h"
 #include "lexicon/plain_report_pane.h"
 #include "lexicon/segment.h"
-#include "tools/cli/utf8.h"
+#include "text/gbk.h"
+#include "text/utf8.h"
 
 namespace {
 

@@ -12,10 +12,12 @@
 #include "speech/speech_scan.h"
 #include "text/big5.h"
 #include "text/code_pages.h"
+#include "text/gbk.h"
 #include "tools/cli/cli_platform.h"
 #include "tools/cli/display_commands.h"
 #include "tools/cli/prepare.h"
-#include "tools/cli/utf8.h"
+#include "text/gbk.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -52,31 +54,30 @@ int Readings(const CDict& dict, const AString& wide) {
 // The text in traditional characters through the Big5 table and its context
 // rules; characters without a Big5 form become a white square.
 int Big5(const AString& wide) {
-    AString gbk = wide;
-    gbk.ToNarrow(936);
+    const AString gbk = GbkFromUtf16({wide.WideData(), static_cast<size_t>(wide.GetCharCount())});
     const auto* b = reinterpret_cast<const unsigned char*>(gbk.GetString());
     const int len = gbk.GetLength();
-    std::vector<std::uint16_t> codes;  // lead byte high; single bytes as themselves
+    std::vector<DoubleByteCode> codes;  // single bytes with lead byte 0
     for (int i = 0; i < len; ++i) {
         if (i + 1 < len && IsGbkPair(b[i], b[i + 1])) {
-            codes.push_back(DoubleByteCode(b[i], b[i + 1]));
+            codes.emplace_back(b[i], b[i + 1]);
             ++i;
         } else {
-            codes.push_back(b[i]);
+            codes.emplace_back(0, b[i]);
         }
     }
-    auto at = [&](size_t i) -> std::uint16_t { return i < codes.size() ? codes[i] : 0; };
+    auto at = [&](size_t i) { return i < codes.size() ? codes[i] : DoubleByteCode(); };
     std::string big5;
     for (size_t i = 0; i < codes.size(); ++i) {
-        if (codes[i] < 0x100) {
-            big5 += static_cast<char>(codes[i]);
+        if (codes[i].Lead() == 0) {
+            big5 += static_cast<char>(codes[i].Trail());
             continue;
         }
-        const std::uint16_t c = GbkToBig5(codes[i], i ? codes[i - 1] : 0, i > 1 ? codes[i - 2] : 0, at(i + 1), at(i + 2));
-        big5 += static_cast<char>(c >> 8);
-        big5 += static_cast<char>(c & 0xFF);
+        const DoubleByteCode c = GbkToBig5(codes[i], at(i - 1), at(i - 2), at(i + 1), at(i + 2));
+        big5 += static_cast<char>(c.Lead());
+        big5 += static_cast<char>(c.Trail());
     }
-    std::cout << GbkToUtf8(GbkToUiText(big5.c_str(), static_cast<int>(big5.size()), 950)) << "\n";
+    std::cout << GbkToUtf8(GbkToUiText(big5.c_str(), static_cast<int>(big5.size()), kCodePageBig5)) << "\n";
     return 0;
 }
 

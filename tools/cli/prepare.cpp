@@ -9,7 +9,8 @@
 #include "lexicon/representative.h"
 #include "speech/simulated_voice.h"
 #include "speech/speech_engine.h"
-#include "tools/cli/utf8.h"
+#include "text/gbk.h"
+#include "text/utf8.h"
 
 namespace {
 

@@ -41,26 +41,26 @@ const std::vector<char32_t>* TraditionalVariants::Find(char32_t cp) const {
     return it == variants_.end() ? nullptr : &it->second;
 }
 
-std::uint16_t EncodeBig5(char32_t cp) {
-    if (cp < 0x80 || cp > 0xFFFF) return 0;
+DoubleByteCode EncodeBig5(char32_t cp) {
+    if (cp < 0x80 || cp > 0xFFFF) return {};
     const char16_t unit = static_cast<char16_t>(cp);
     char bytes[4];
-    if (Utf16ToMultiByte(950, &unit, 1, bytes, sizeof bytes) != 2) return 0;
+    if (Utf16ToMultiByte(kCodePageBig5, &unit, 1, bytes, sizeof bytes) != 2) return {};
     char16_t back[2];
-    if (MultiByteToUtf16(950, bytes, 2, back, 2) != 1 || back[0] != unit) return 0;
+    if (MultiByteToUtf16(kCodePageBig5, bytes, 2, back, 2) != 1 || back[0] != unit) return {};
     const auto lead = static_cast<unsigned char>(bytes[0]), trail = static_cast<unsigned char>(bytes[1]);
-    return IsBig5Pair(lead, trail) ? DoubleByteCode(lead, trail) : 0;
+    return IsBig5Pair(lead, trail) ? DoubleByteCode(lead, trail) : DoubleByteCode();
 }
 
 std::vector<std::uint8_t> BuildBig5Table(const TraditionalVariants& variants) {
     std::vector<std::uint8_t> table = NewBig5Table();
     ForEachGbkChar([&](unsigned char lead, unsigned char trail, char16_t unit) {
-        std::uint16_t big5 = 0;
+        DoubleByteCode big5;
         if (const std::vector<char32_t>* forms = variants.Find(unit))
             for (char32_t form : *forms)
-                if ((big5 = EncodeBig5(form)) != 0) break;
-        if (!big5) big5 = EncodeBig5(unit);
-        if (big5) SetBig5TableEntry(table, DoubleByteCode(lead, trail), big5);
+                if ((big5 = EncodeBig5(form)).value != 0) break;
+        if (!big5.value) big5 = EncodeBig5(unit);
+        if (big5.value) SetBig5TableEntry(table, DoubleByteCode(lead, trail), big5);
     });
     return table;
 }

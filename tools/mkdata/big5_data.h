@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/gbk_bytes.h"
+
 // kTraditionalVariant of Unihan_Variants.txt: code point -> its traditional forms.
 class TraditionalVariants {
 public:
@@ -19,7 +21,7 @@ private:
 
 // The Big5 bytes of one BMP character (lead byte high), or 0 when it has none:
 // only an encoding that decodes back to the same character counts.
-std::uint16_t EncodeBig5(char32_t cp);
+DoubleByteCode EncodeBig5(char32_t cp);
 
 // For every GBK code: its character's first traditional form that Big5 can
 // encode, else the character itself; no entry when neither encodes.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/mkdata/utf8.h"
+#include "text/utf8.h"
 
 std::map<char32_t, std::string> ReadCedictCharSenses(std::string_view cedict) {
     std::map<char32_t, std::string> senses;
@@ -16,7 +16,7 @@ std::map<char32_t, std::string> ReadCedictCharSenses(std::string_view cedict) {
         if (space1 == std::string_view::npos || space2 == std::string_view::npos || close == std::string_view::npos)
             continue;
         const char32_t cp = SingleCodePoint(line.substr(space1 + 1, space2 - space1 - 1));
-        if (cp == 0) continue;
+        if (cp == kBadUtf8) continue;
         std::string_view list = line.substr(close + 3);
         while (!list.empty() && (list.back() == '\r' || list.back() == '/' || list.back() == ' ')) list.remove_suffix(1);
         while (!list.empty()) {

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "rules/char_class.h"
-#include "tools/mkdata/utf8.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ public:
     // first when asked). False when it cannot be written in GBK.
     bool Resolve(const std::string& part, int depth, bool digitsFirst, std::vector<std::string>& out) const {
         const char32_t cp = SingleCodePoint(part);
-        if (const std::string g = gbk_.Encode(cp); cp && !g.empty()) {
+        if (const std::string g = gbk_.Encode(cp); !g.empty()) {
             out.push_back(g);
             return true;
         }

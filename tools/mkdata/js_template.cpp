@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "tools/mkdata/utf8.h"
+#include "text/utf8.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <set>
 #include <utility>
 
-#include "tools/mkdata/utf8.h"
+#include "text/utf8.h"
 
 std::vector<char32_t> ParseJunDa(std::string_view text) {
     std::vector<std::pair<long, char32_t>> ranked;
@@ -18,7 +18,7 @@ std::vector<char32_t> ParseJunDa(std::string_view text) {
         long rank = 0;
         auto r = std::from_chars(line.data(), line.data() + tab1, rank);
         const char32_t cp = SingleCodePoint(line.substr(tab1 + 1, tab2 == std::string_view::npos ? std::string_view::npos : tab2 - tab1 - 1));
-        if (r.ptr != line.data() + tab1 || tab1 == 0 || cp == 0) continue;
+        if (r.ptr != line.data() + tab1 || tab1 == 0 || cp == kBadUtf8) continue;
         ranked.emplace_back(rank, cp);
     }
     std::stable_sort(ranked.begin(), ranked.end(), [](auto& a, auto& b) { return a.first < b.first; });

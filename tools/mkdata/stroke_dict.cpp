@@ -1,6 +1,6 @@
 #include "tools/mkdata/stroke_dict.h"
 
-#include "tools/mkdata/utf8.h"
+#include "text/utf8.h"
 
 void StrokeDict::AddLine(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
@@ -9,7 +9,7 @@ void StrokeDict::AddLine(std::string_view line) {
     const char32_t cp = SingleCodePoint(line.substr(0, tab));
     std::string_view letters = line.substr(tab + 1);
     letters = letters.substr(0, letters.find('\t'));  // a weight column may follow
-    if (cp == 0 || letters.empty()) return;
+    if (cp == kBadUtf8 || letters.empty()) return;
     constexpr std::string_view kLetters = "hspnz";
     std::string digits;
     for (const char c : letters) {

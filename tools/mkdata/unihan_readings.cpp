@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "tools/mkdata/utf8.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ bool ParseMarkedSyllable(std::string_view marked, std::string& syllable, int& to
     tone = 0;
     for (size_t i = 0; i < marked.size();) {
         const char32_t cp = DecodeUtf8(marked, i);
-        if (cp == 0) return false;
+        if (cp == kBadUtf8) return false;
         if (cp >= 'a' && cp <= 'z') { letters += static_cast<char>(cp); continue; }
         if (cp >= 'A' && cp <= 'Z') { letters += static_cast<char>(cp - 'A' + 'a'); continue; }
         auto m = std::find_if(std::begin(kMarked), std::end(kMarked), [cp](const MarkedLetter& x) { return x.cp == cp; });
