@@ -1,8 +1,9 @@
 #include "app/environment.h"
 
-#include <shlobj.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <string.h>
+
 #include <utility>
 
 char ModuleFolder[MAX_PATH];
@@ -14,12 +15,14 @@ bool IsDbcsSystem;
 LANGID SystemLangId;
 bool IsChineseSystem;
 
-static const char kProductFolder[] = "Zhorvan\\";
-static const char kSettingsName[] = "Zhorvan.INI";
-static const char kBootstrapName[] = "TesmarelUI.ini";
+namespace {
+
+const char kProductFolder[] = "Zhorvan\\";
+const char kSettingsName[] = "Zhorvan.INI";
+const char kBootstrapName[] = "TesmarelUI.ini";
 
 // dst = a + b, or "" when that does not fit in MAX_PATH.
-static bool JoinPath(char* dst, const char* a, const char* b) {
+bool JoinPath(char* dst, const char* a, const char* b) {
     size_t la = strlen(a), lb = strlen(b);
     if (la + lb >= MAX_PATH) {
         dst[0] = 0;
@@ -32,39 +35,67 @@ static bool JoinPath(char* dst, const char* a, const char* b) {
 
 // Length of path up to and including its last backslash. Trail bytes of
 // double-byte characters can be 0x5C and are skipped.
-static size_t FolderLength(const char* path, UINT codePage) {
+size_t FolderLength(const char* path, UINT codePage) {
     size_t end = 0;
     for (size_t i = 0; path[i]; i++) {
-        if (IsDBCSLeadByteEx(codePage, (BYTE)path[i]) && path[i + 1]) {
+        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(path[i])) && path[i + 1]) {
             i++;
             continue;
         }
-        if (path[i] == '\\')
-            end = i + 1;
+        if (path[i] == '\\') end = i + 1;
     }
     return end;
 }
 
-static bool IsFolder(const char* path) {
+bool IsFolder(const char* path) {
     DWORD attr = GetFileAttributesA(path);
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // "<appData>\Zhorvan\", found or created, into dst.
-static bool FindOrCreateSettingsFolder(char* dst, const char* appData, UINT codePage) {
-    if (!appData || !*appData)
-        return false;
+bool FindOrCreateSettingsFolder(char* dst, const char* appData, UINT codePage) {
+    if (!appData || !*appData) return false;
     char parent[MAX_PATH], folder[MAX_PATH];
     bool endsInSlash = FolderLength(appData, codePage) == strlen(appData);
-    if (!JoinPath(parent, appData, endsInSlash ? "" : "\\") ||
-        !JoinPath(folder, parent, kProductFolder) ||
-        strlen(folder) + strlen(kSettingsName) >= MAX_PATH)
+    if (!JoinPath(parent, appData, endsInSlash ? "" : "\\") || !JoinPath(folder, parent, kProductFolder) ||
+        strlen(folder) + strlen(kSettingsName) >= MAX_PATH) {
         return false;
-    if (!IsFolder(folder) && !CreateDirectoryA(folder, nullptr) && !IsFolder(folder))
-        return false;
+    }
+    if (!IsFolder(folder) && !CreateDirectoryA(folder, nullptr) && !IsFolder(folder)) return false;
     strcpy(dst, folder);
     return true;
 }
+
+// RtlGetVersion reports the true version; GetVersionExA may be shimmed.
+OsVersion ReadOsVersion() {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    if (HMODULE ntdll = GetModuleHandleA("ntdll.dll")) {
+        auto proc = reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion"));
+        OSVERSIONINFOW vi{};
+        vi.dwOSVersionInfoSize = sizeof vi;
+        if (proc && reinterpret_cast<RtlGetVersionFn>(proc)(&vi) == 0) {
+            return OsVersionFrom(vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
+        }
+    }
+    OSVERSIONINFOA vi{};
+    vi.dwOSVersionInfoSize = sizeof vi;
+    if (GetVersionExA(&vi)) return OsVersionFrom(vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
+    return OsVersion{};
+}
+
+RECT DesktopRect() {
+    RECT r{};
+    GetWindowRect(GetDesktopWindow(), &r);
+    return r;
+}
+
+RECT Normalized(RECT r) {
+    if (r.left > r.right) std::swap(r.left, r.right);
+    if (r.top > r.bottom) std::swap(r.top, r.bottom);
+    return r;
+}
+
+}  // namespace
 
 void LocateFoldersFrom(const char* moduleFileName, const char* commonAppData, UINT codePage) {
     ModuleFolder[0] = SettingsFolder[0] = SettingsFile[0] = UiBootstrapFile[0] = 0;
@@ -73,22 +104,17 @@ void LocateFoldersFrom(const char* moduleFileName, const char* commonAppData, UI
         memcpy(ModuleFolder, moduleFileName, len);
         ModuleFolder[len] = 0;
     }
-    if (!FindOrCreateSettingsFolder(SettingsFolder, commonAppData, codePage))
-        strcpy(SettingsFolder, ModuleFolder);
-    if (SettingsFolder[0])
-        JoinPath(SettingsFile, SettingsFolder, kSettingsName);
-    if (ModuleFolder[0])
-        JoinPath(UiBootstrapFile, ModuleFolder, kBootstrapName);
+    if (!FindOrCreateSettingsFolder(SettingsFolder, commonAppData, codePage)) strcpy(SettingsFolder, ModuleFolder);
+    if (SettingsFolder[0]) JoinPath(SettingsFile, SettingsFolder, kSettingsName);
+    if (ModuleFolder[0]) JoinPath(UiBootstrapFile, ModuleFolder, kBootstrapName);
 }
 
 void LocateFolders() {
     char module[4 * MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
-    if (n == 0 || n >= sizeof module)
-        module[0] = 0;
+    if (n == 0 || n >= sizeof module) module[0] = 0;
     char appData[MAX_PATH];
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)))
-        appData[0] = 0;
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData))) appData[0] = 0;
     LocateFoldersFrom(module, appData);
 }
 
@@ -99,25 +125,8 @@ OsVersion OsVersionFrom(DWORD platformId, DWORD major, DWORD minor) {
     v.IsWin2000OrLater = v.IsNT && major >= 5;
     v.IsXPOrLater = v.IsNT && (major > 5 || (major == 5 && minor > 0));
     v.IsVistaOrLater = v.IsXPOrLater && major > 5;
-    v.OsVersionNumber = int(major * 100 + minor);
+    v.OsVersionNumber = static_cast<int>(major * 100 + minor);
     return v;
-}
-
-// RtlGetVersion reports the true version; GetVersionExA may be shimmed.
-static OsVersion ReadOsVersion() {
-    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-    if (HMODULE ntdll = GetModuleHandleA("ntdll.dll")) {
-        auto proc = reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion"));
-        OSVERSIONINFOW vi{};
-        vi.dwOSVersionInfoSize = sizeof vi;
-        if (proc && reinterpret_cast<RtlGetVersionFn>(proc)(&vi) == 0)
-            return OsVersionFrom(vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
-    }
-    OSVERSIONINFOA vi{};
-    vi.dwOSVersionInfoSize = sizeof vi;
-    if (GetVersionExA(&vi))
-        return OsVersionFrom(vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
-    return OsVersion{};
 }
 
 const OsVersion& OsInfo() {
@@ -135,36 +144,18 @@ int DetectSystemLanguage() {
 
 int UiLanguageFromLangId(LANGID langId) {
     switch (PRIMARYLANGID(langId)) {
-    case LANG_CHINESE: {
-        int sub = SUBLANGID(langId);
-        return sub == SUBLANG_CHINESE_SIMPLIFIED || sub == SUBLANG_CHINESE_SINGAPORE ? UiSimplified
-                                                                                       : UiTraditional;
+        case LANG_CHINESE: {
+            int sub = SUBLANGID(langId);
+            return sub == SUBLANG_CHINESE_SIMPLIFIED || sub == SUBLANG_CHINESE_SINGAPORE ? UiSimplified : UiTraditional;
+        }
+        case LANG_GERMAN: return UiGerman;
+        default: return UiEnglish;
     }
-    case LANG_GERMAN:
-        return UiGerman;
-    default:
-        return UiEnglish;
-    }
-}
-
-static RECT DesktopRect() {
-    RECT r{};
-    GetWindowRect(GetDesktopWindow(), &r);
-    return r;
-}
-
-static RECT Normalized(RECT r) {
-    if (r.left > r.right)
-        std::swap(r.left, r.right);
-    if (r.top > r.bottom)
-        std::swap(r.top, r.bottom);
-    return r;
 }
 
 RECT SubtractTaskbar(RECT work, RECT taskbar) {
     taskbar = Normalized(taskbar);
-    if (IsRectEmpty(&taskbar))
-        return work;
+    if (IsRectEmpty(&taskbar)) return work;
     work = Normalized(work);
     // SubtractRect changes the rectangle only when the taskbar spans a whole side.
     RECT rest;
@@ -172,8 +163,7 @@ RECT SubtractTaskbar(RECT work, RECT taskbar) {
 }
 
 RECT ScreenRect(bool whole) {
-    if (whole)
-        return DesktopRect();
+    if (whole) return DesktopRect();
     const OsVersion& os = OsInfo();
     RECT work{};
     bool haveWorkArea = !(os.IsNT3 && os.OsVersionNumber < 310) &&
@@ -182,14 +172,12 @@ RECT ScreenRect(bool whole) {
         work = DesktopRect();
         work.bottom -= 10;
     }
-    if (os.IsNT3 && os.OsVersionNumber < 351)
-        return work;
+    if (os.IsNT3 && os.OsVersionNumber < 351) return work;
     if (HWND tray = FindWindowA("Shell_TrayWnd", nullptr)) {
         APPBARDATA abd{};
         abd.cbSize = sizeof abd;
         abd.hWnd = tray;
-        if (SHAppBarMessage(ABM_GETTASKBARPOS, &abd))
-            work = SubtractTaskbar(work, abd.rc);
+        if (SHAppBarMessage(ABM_GETTASKBARPOS, &abd)) work = SubtractTaskbar(work, abd.rc);
     }
     return work;
 }

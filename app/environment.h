@@ -20,8 +20,7 @@ void LocateFolders();
 // (double-byte aware in codePage), creates the "Zhorvan" sub-folder of
 // commonAppData (null or empty: none) and falls back to ModuleFolder when
 // that fails or a path would not fit.
-void LocateFoldersFrom(const char* moduleFileName, const char* commonAppData,
-                       UINT codePage = CP_ACP);
+void LocateFoldersFrom(const char* moduleFileName, const char* commonAppData, UINT codePage = CP_ACP);
 
 struct OsVersion {
     bool IsNT = false;
@@ -37,9 +36,9 @@ const OsVersion& OsInfo();
 OsVersion OsVersionFrom(DWORD platformId, DWORD major, DWORD minor);
 
 // Set by DetectSystemLanguage().
-extern bool IsDbcsSystem;    // the ANSI code page has multi-byte characters
-extern LANGID SystemLangId;  // system default language
-extern bool IsChineseSystem; // IsDbcsSystem and the primary language is Chinese
+extern bool IsDbcsSystem;     // the ANSI code page has multi-byte characters
+extern LANGID SystemLangId;   // system default language
+extern bool IsChineseSystem;  // IsDbcsSystem and the primary language is Chinese
 
 // Computes the three facts above; returns the default interface language.
 int DetectSystemLanguage();

@@ -51,12 +51,12 @@ const char kProduct[] = "Zhorvan";
 
 void ReadKeys(KeyUse use) {
     for (const ConfigKey& k : kConfigKeys) {
-        if (k.use != use)
-            continue;
-        if (k.str)
+        if (k.use != use) continue;
+        if (k.str) {
             AppSettings.*k.str = ReadSettingString(kConfig, k.name, "");
-        else
-            (AppSettings.*k.num) = ReadSettingInt(kConfig, k.name, k.def);
+        } else {
+            AppSettings.*k.num = ReadSettingInt(kConfig, k.name, k.def);
+        }
     }
 }
 
@@ -64,13 +64,14 @@ void ReadKeys(KeyUse use) {
 int WithoutCutCharacter(const char* s, int n) {
     int i = 0;
     while (i < n) {
-        auto b = (unsigned char)s[i];
-        if (!IsGbkLeadByte(b))
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (!IsGbkLeadByte(b)) {
             i++;
-        else if (i + 1 == n)
+        } else if (i + 1 == n) {
             return i;
-        else
-            i += IsGbkTrailByte((unsigned char)s[i + 1]) ? 2 : 1;
+        } else {
+            i += IsGbkTrailByte(static_cast<unsigned char>(s[i + 1])) ? 2 : 1;
+        }
     }
     return n;
 }
@@ -79,38 +80,35 @@ struct FileHandle {
     HANDLE h;
     explicit FileHandle(HANDLE h) : h(h) {}
     ~FileHandle() {
-        if (h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 };
 
 bool WriteText(HANDLE h, const char* s) {
-    DWORD len = (DWORD)strlen(s), written = 0;
+    DWORD len = static_cast<DWORD>(strlen(s)), written = 0;
     return WriteFile(h, s, len, &written, nullptr) && written == len;
 }
 
 }  // namespace
 
 int ReadSettingInt(const char* section, const char* key, int def) {
-    if (!SettingsFile[0])
-        return def;
-    return (int)GetPrivateProfileIntA(section, key, def, SettingsFile);
+    if (!SettingsFile[0]) return def;
+    return static_cast<int>(GetPrivateProfileIntA(section, key, def, SettingsFile));
 }
 
 AString ReadSettingString(const char* section, const char* key, const char* def) {
     char buf[512] = "";
-    if (!def)
-        def = "";
-    if (SettingsFile[0])
+    if (!def) def = "";
+    if (SettingsFile[0]) {
         GetPrivateProfileStringA(section, key, def, buf, sizeof buf, SettingsFile);
-    else
+    } else {
         lstrcpynA(buf, def, sizeof buf);
+    }
     buf[sizeof buf - 1] = 0;
-    int n = (int)strlen(buf);
-    if (n >= (int)sizeof buf - 2)  // filled: the limit may have cut a character
-        buf[WithoutCutCharacter(buf, n)] = 0;
+    const int n = static_cast<int>(strlen(buf));
+    if (n >= static_cast<int>(sizeof buf) - 2) buf[WithoutCutCharacter(buf, n)] = 0;  // may have cut a character
     return AString(buf);
 }
 
@@ -125,21 +123,15 @@ bool WriteSettingInt(const char* section, const char* key, int value) {
 }
 
 bool CreateSettingsFileIfMissing() {
-    if (!SettingsFile[0])
-        return false;
-    if (GetFileAttributesA(SettingsFile) != INVALID_FILE_ATTRIBUTES)
-        return true;
-    FileHandle f(CreateFileA(SettingsFile, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (f.h == INVALID_HANDLE_VALUE)
-        return false;
+    if (!SettingsFile[0]) return false;
+    if (GetFileAttributesA(SettingsFile) != INVALID_FILE_ATTRIBUTES) return true;
+    FileHandle f(CreateFileA(SettingsFile, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (f.h == INVALID_HANDLE_VALUE) return false;
     char text[160];
     snprintf(text, sizeof text, ";Init file for %s\r\n", kProduct);
-    if (!WriteText(f.h, text))
-        return true;  // the file exists; every key reads its default
+    if (!WriteText(f.h, text)) return true;  // the file exists; every key reads its default
     char lang[64] = "";
-    if (UiBootstrapFile[0])
-        GetPrivateProfileStringA(kConfig, "UILanguage", "", lang, sizeof lang, UiBootstrapFile);
+    if (UiBootstrapFile[0]) GetPrivateProfileStringA(kConfig, "UILanguage", "", lang, sizeof lang, UiBootstrapFile);
     if (lang[0]) {
         snprintf(text, sizeof text, "\r\n[%s]\r\nUILanguage=%s\r\n\r\n", kConfig, lang);
         WriteText(f.h, text);
@@ -159,8 +151,7 @@ void ReadReaderSettings() { ReadKeys(KeyUse::Reader); }
 bool SaveSettings() {
     bool ok = WriteSettingInt(kConfig, "UILanguage", AppSettings.UILanguage);
     for (const ConfigKey& k : kConfigKeys) {
-        if (k.use == KeyUse::Reader)
-            continue;
+        if (k.use == KeyUse::Reader) continue;
         bool written = k.str ? WriteSettingString(kConfig, k.name, (AppSettings.*k.str).GetString())
                              : WriteSettingInt(kConfig, k.name, AppSettings.*k.num);
         ok = ok && written;

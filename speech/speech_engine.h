@@ -24,7 +24,35 @@
 
 class CDictTop;
 
-// The pending command; a value above 8 means that the engine is stopping.
+// The pending command, State. A caller writes it under StateLock and sets
+// CommandEvent; the speech thread takes it into Cmd, carries it out (Dispatch,
+// CommandLoop) and writes SC_GO back unless a caller wrote State again in the
+// meantime (WriteBack). Once written, SC_QUIT is never replaced.
+//
+//   command     written by                        the speech thread does, and then
+//   SC_GO       SpeakText, SpeakNewText; the      a speak step: scan the text, or hand stored pieces
+//               speech thread after a command     to the voice again (refill, replay); a paused voice
+//                                                 resumes first
+//   SC_REWIND   ActOnEnd, at the end of a text    ResetPosition; the speak step then scans the text
+//               while SoundPlayLoop is on         again from its start
+//   SC_PAUSE    toolbar, reader window (Signal)   pauses the voice (Suspended; the next SC_GO resumes
+//                                                 it), in word-synchronised mode purges it instead;
+//                                                 then waits for the next command
+//   SC_REQUEUE  reader window (Signal, after      Requeue: speaks again from a little before the
+//               SetSyncResume)                    highlighted word; a speak step when no piece is stored
+//   SC_RATE     SetRate                           SoundPlaySpeed to the voice, then a speak step
+//   SC_VOLUME   SetVolume                         SoundPlayVol, clamped, to the voice, then a speak step
+//   SC_STOP     StopAndWait, StopAndWaitUrgent,   forgets the text, purges the voice, back to SC_GO; sets
+//               ActOnEnd at the end of a text     Idle and IdleEvent and counts StopsDone for the waiters
+//   SC_QUIT     ShutdownEngine                    leaves the command loop; the thread releases its
+//                                                 voice and ends
+//
+// Only the order of the values matters (1, 2 and 4 are unused). Every command
+// up to SC_VOLUME lets speaking go on; the two above it end speaking. So one
+// comparison, State > SC_VOLUME (IsStopping), tells work in progress to give
+// up: the scan, the queue and SpeakPiece read the atomic State between two
+// steps, without StateLock, and stop as soon as a stop or a quit is written;
+// the event pump then posts no more word positions.
 enum SpeechCommand : int {
     SC_GO = 0,
     SC_REWIND = 3,
@@ -36,10 +64,10 @@ enum SpeechCommand : int {
     SC_QUIT = 10,
 };
 
-inline constexpr int kMaxQueued = 70;    // Speak requests outstanding at most
-inline constexpr int kRefillQueued = 39; // the queue is refilled when this many remain
-inline constexpr long long kStopWaitMs = 113000;
-inline constexpr long long kShutdownWaitMs = 120000;
+inline constexpr int kMaxQueued = 70;                 // Speak requests outstanding at most
+inline constexpr int kRefillQueued = 39;              // the queue is refilled when this many remain
+inline constexpr long long kStopWaitMs = 113000;      // a stop-and-wait gives up after this long
+inline constexpr long long kShutdownWaitMs = 120000;  // ShutdownEngine waits this long for the thread
 
 // Where a stream's text lies: byte offset of its first unit, piece index.
 struct typ2ULONGS {
@@ -48,12 +76,12 @@ struct typ2ULONGS {
 };
 
 struct SpeechEngineConfig {
-    VoiceSystem* Voices = nullptr;     // creates the main voice and lists the voices
-    NotifyTarget* Notify = nullptr;    // window messages
-    WindowId MainWnd = 0;              // receives ID_SPEECH_ATTACH
-    const CDictTop* Dict = nullptr;    // character readings and representative map, read-only
+    VoiceSystem* Voices = nullptr;   // creates the main voice and lists the voices
+    NotifyTarget* Notify = nullptr;  // window messages
+    WindowId MainWnd = 0;            // receives ID_SPEECH_ATTACH
+    const CDictTop* Dict = nullptr;  // character readings and representative map, read-only
     SpeechSettings Settings;
-    int EndPauseMs = 200;              // the event pump's pause after reporting the end
+    int EndPauseMs = 200;  // the event pump's pause after reporting the end
     // Called on the speech thread for every piece the scan stores (tools, tests).
     std::function<void(const typStrInfo&)> OnPiece;
 };
@@ -121,18 +149,31 @@ public:
     std::mutex NamesLock;
 
 private:
-    // Speech thread.
+    // The word reported last: piece index (-1: none), start and end unit in the piece's text.
+    struct HighlightInfo {
+        int piece = -1, start = 0, end = 0;
+    };
+    // Where a re-queue resumes: piece index, unit in that piece's text.
+    struct ResumePoint {
+        int piece = 0, start = 0;
+    };
+    // What the end of a stream means for the text (DecideEndLocked, ActOnEnd).
+    enum EndDecision { kNoEnd, kTextEnded, kRefill };
+
+    // Speech thread: start-up, command loop, commands (speech_engine_thread.cpp).
     void ThreadMain();
     bool StartUp();
     void CommandLoop();
     int Dispatch(int command, int& commandVar);
     void Purge();
-    int ResumeIfPaused();
+    int ResumeIfPaused();  // returns the previous Suspended
     bool VoiceDone();
     void WriteBack(int value);
+
+    // Callers' wait for a stop (speech_engine.cpp).
     void WaitForStop(std::uint64_t stopsBefore);
 
-    // Text preparation, speech thread.
+    // Speech thread: the speak step, the scan and the queue (speech_engine_speak.cpp).
     void SpeakStep(bool rateOrVolume);
     void Scan(const AString& text, std::uint64_t generation);
     void Replay(bool wasSuspended, bool wasPaused, bool done, bool rateOrVolume);
@@ -140,82 +181,111 @@ private:
     bool QueueLocked(const typStrInfo& piece, int index, int offset, const AString& text);
     void DrainQueue();
     void SelectVoice(int isChinese);
-    bool Requeue(bool sync);  // false when no piece was stored to speak again
     void FinishScan(std::uint64_t generation);
-    void ActOnEnd(int decision, bool uiThread);
     int Setting(std::atomic<int>* field, int fallback) const { return field ? field->load() : fallback; }
 
-    // Shared.
+    // Speech thread: re-queue (speech_engine_requeue.cpp).
+    bool Requeue(bool sync);  // false when no piece was stored to speak again
+    static ResumePoint WalkBack(const std::vector<typStrInfo>& pieces, const HighlightInfo& h, int back);
+    int ResumeStart(const typStrInfo& piece, int start) const;
+
+    // Text state and the end of a text, any thread (speech_engine_speak.cpp).
     void ClearText();
     void ClearTextOf(std::uint64_t generation);  // only while that text is current
     void ResetPosition();
     void RewindQueueLocked();  // the hand-over back to the first piece; MapLock held
     void SetTextBuffer(const AString& text);
     void ReportEnd();
-    int DecideEndLocked();
+    EndDecision DecideEndLocked();
+    void ActOnEnd(EndDecision decision, bool uiThread);
     WindowId OwnerWindow() const;
 
-    SpeechEngineConfig Config;
-    SpeechSettings& Settings;
+    // Locks are taken in this order: ThreadLock, StateLock, MapLock, then
+    // VoiceLock or NamesLock (never both); a SpeechEvent's own lock is innermost.
 
-    // Voices. VoiceLock guards MainVoice and the two tokens.
+    // ---- Configuration: set by the constructor, read-only afterwards ----
+    SpeechEngineConfig Config;
+    SpeechSettings& Settings;  // Config.Settings; the fields are atomics, the names under NamesLock
+
+    // ---- Voices ----
+    // VoiceLock guards MainVoice and the two tokens. The speech thread creates
+    // and releases the voice and sets the tokens at start-up; the speech
+    // options replace a token (ReplaceVoiceToken).
     std::mutex VoiceLock;
     std::shared_ptr<Voice> MainVoice;
     VoiceTokenPtr ChineseVoiceToken, WesternVoiceToken;
-    AStringArray ChineseVoiceNames, WesternVoiceNames;  // NamesLock
+    // Display names listed by the catalogue; NamesLock, written by the speech thread at start-up.
+    AStringArray ChineseVoiceNames, WesternVoiceNames;
 
-    // Command protocol. StateLock guards State, its serial, Idle and the
-    // transitions of IdleEvent; it is taken before MapLock.
+    // ---- Command protocol ----
+    // StateLock guards State, the serials, Idle and the transitions of
+    // IdleEvent; State is atomic as well, since the scan and the queue read it
+    // without the lock. Writers of State: the callers (SetState, Signal, the
+    // stop functions, ShutdownEngine), ActOnEnd and the speech thread
+    // (WriteBack, the stop, start-up).
     std::recursive_mutex StateLock;
-    std::atomic<int> State{SC_GO};
-    std::uint64_t StateSerial = 0;  // counts the writes of State by callers
-    std::uint64_t TakenSerial = 0;  // StateSerial when the speech thread took Cmd
-    std::uint64_t StartSerial = 0;  // StateSerial when the thread was started
-    std::uint64_t TakenGeneration = 0;  // TextGeneration when the speech thread took Cmd
-    int Cmd = SC_GO;
-    bool RequeueQueued = false;
-    SpeechEvent CommandEvent{false, false};
-    SpeechEvent IdleEvent{true, true};
-    bool Idle = true;
+    std::atomic<int> State{SC_GO};            // the pending SpeechCommand
+    std::uint64_t StateSerial = 0;            // counts the writes of State by callers
+    std::uint64_t TakenSerial = 0;            // StateSerial when the speech thread took Cmd
+    std::uint64_t StartSerial = 0;            // StateSerial when the thread was started
+    std::uint64_t TakenGeneration = 0;        // TextGeneration when the speech thread took Cmd
+    SpeechEvent CommandEvent{false, false};   // wakes the speech thread after State was written
+    SpeechEvent IdleEvent{true, true};        // set when a stop has been carried out
+    bool Idle = true;                         // true after a carried-out stop until speaking is asked for again
     std::atomic<std::uint64_t> StopsDone{0};  // stops carried out by the speech thread
+    // Speech thread only.
+    int Cmd = SC_GO;             // the command being carried out
+    bool RequeueQueued = false;  // the last Requeue found pieces to speak again
 
-    std::mutex ThreadLock;  // guards SpeechThread and ThreadStarted transitions
+    // ---- The speech thread's life ----
+    // ThreadLock guards SpeechThread and the transitions of ThreadStarted
+    // (StartEngine, ShutdownEngine). The thread itself writes Running (at its
+    // end), ThreadEnded, Initialising and LoopRunning.
+    std::mutex ThreadLock;
     std::thread SpeechThread;
-    std::atomic<bool> ThreadStarted{false};
-    std::atomic<bool> Running{false};  // the speech thread exists
+    std::atomic<bool> ThreadStarted{false};  // StartEngine ran and no ShutdownEngine since
+    std::atomic<bool> Running{false};        // the speech thread exists
     SpeechEvent ThreadEnded{true, true};
-    std::atomic<bool> Initialising{false};
-    std::atomic<bool> LoopRunning{false};
-    std::atomic<bool> Paused{false};
-    std::atomic<bool> Suspended{false};
-    std::atomic<bool> SyncResume{false};
-    std::uint32_t StreamNumber = 0;  // speech thread
-    std::atomic<WindowId> NotifyWnd{0};
-    std::atomic<WindowId> StreamNotifyWnd{0};
+    std::atomic<bool> Initialising{false};  // the thread starts up: voice, catalogue, rate and volume
+    std::atomic<bool> LoopRunning{false};   // the thread carries out commands
 
-    // Text state. MapLock guards the text, the pieces, the stream map, the
-    // highlight and the queue bookkeeping; Queued always equals the number of
-    // streams in StreamMap (accepted Speak requests whose end was not seen).
+    // ---- Pause and resume ----
+    // Paused and Suspended: the speech thread, ActOnEnd, and ClearText for
+    // Suspended. SyncResume: set by the reader window, taken by Dispatch.
+    std::atomic<bool> Paused{false};      // the voice was paused and not resumed yet
+    std::atomic<bool> Suspended{false};   // the user paused (not word-synchronised); SC_GO continues
+    std::atomic<bool> SyncResume{false};  // the next SC_REQUEUE resumes word-synchronised (short step back)
+    std::uint32_t StreamNumber = 0;       // speech thread: the stream of the last Speak call
+
+    // ---- Owner windows ----
+    std::atomic<WindowId> NotifyWnd{0};        // owns the current speech; SpeakText, SetNotifyWnd
+    std::atomic<WindowId> StreamNotifyWnd{0};  // NotifyWnd when the current stream started; event pump
+
+    // ---- Text state ----
+    // MapLock guards the text, the pieces, the stream map, the highlight and
+    // the queue bookkeeping; Queued always equals the number of streams in
+    // StreamMap (accepted Speak requests whose end was not seen). Callers set
+    // the text and any thread may clear it (ReportEnd does); the speech thread
+    // adds pieces and streams; the event pump removes ended streams and moves
+    // the highlight.
     std::recursive_mutex MapLock;
-    AString SpeakTextBuffer;
-    std::atomic<std::uint64_t> TextGeneration{0};  // changes with every new or cleared text
-    std::vector<typStrInfo> PieceList;
-    std::map<std::uint32_t, typ2ULONGS> StreamMap;
-    struct HighlightInfo {
-        int piece = -1, start = 0, end = 0;
-    } Highlight;
-    std::atomic<int> PieceIndex{0};  // next piece to hand to the voice
+    AString SpeakTextBuffer;                        // UTF-16 units as bytes
+    std::atomic<std::uint64_t> TextGeneration{0};   // changes with every new or cleared text
+    std::vector<typStrInfo> PieceList;              // every piece made from the text, in text order
+    std::map<std::uint32_t, typ2ULONGS> StreamMap;  // stream number -> where its text lies
+    HighlightInfo Highlight;
+    std::atomic<int> PieceIndex{0};  // next piece to hand to the voice; ActOnEnd rewinds it unlocked
     std::atomic<int> Queued{0};
-    std::atomic<std::uint32_t> LastQueuedStream{0xFFFFFFFFu};
-    bool ScanComplete = false;   // the whole text of this generation has been scanned
-    bool EndSignalled = false;   // the end of this text was acted on
+    std::atomic<std::uint32_t> LastQueuedStream{0xFFFFFFFFu};  // 0xFFFFFFFF: none
+    bool ScanComplete = false;                                 // the whole text of this generation has been scanned
+    bool EndSignalled = false;                                 // the end of this text was acted on
 
-    // Speech thread's scan of the current text.
+    // ---- The speech thread's scan of the current text: speech thread only ----
     SpeechScan ScanState;
-    std::uint64_t ScanGeneration = ~std::uint64_t{0};
-    bool ScanValid = false;
-    int PieceOffset = 0;
-    int PieceLen = 0;
+    std::uint64_t ScanGeneration = ~std::uint64_t{0};  // TextGeneration that ScanState scans
+    bool ScanValid = false;                            // ScanState holds a scan of that text
+    int PieceOffset = 0;                               // byte offset of the piece last handed over
+    int PieceLen = 0;                                  // its byte length, rounded down to even
 };
 
 // The process-wide engine of the Windows program, created on first use with

@@ -1,20 +1,11 @@
-// Text preparation on the speech thread (speak step, pieces, replay,
-// re-queue) and the event pump on the user-interface thread.
+// The speak step on the speech thread: the scan of a new text, the pieces it
+// makes and their hand-over to the voice, the replay of stored pieces; and the
+// text state and the end of a text, shared with the callers and the event pump.
 #include <chrono>
 #include <string>
 #include <thread>
 
 #include "speech/speech_engine.h"
-
-namespace {
-
-enum EndDecision { kNoEnd, kTextEnded, kRefill };
-
-bool IsAsciiLetter(char16_t u) { return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z'); }
-
-int Units(const typStrInfo& piece) { return piece.text.GetLength() / 2; }
-
-}  // namespace
 
 // ---- Text state ----
 
@@ -80,14 +71,14 @@ void SpeechEngine::ReportEnd() {
 // Under MapLock: whether the text has been spoken to its end (every piece
 // handed over and every accepted stream ended after the whole text was
 // scanned), or the queue ran empty with pieces left (refill).
-int SpeechEngine::DecideEndLocked() {
+SpeechEngine::EndDecision SpeechEngine::DecideEndLocked() {
     if (!ScanComplete || EndSignalled || Queued > 0) return kNoEnd;
     if (PieceIndex < static_cast<int>(PieceList.size())) return kRefill;
     EndSignalled = true;
     return kTextEnded;
 }
 
-void SpeechEngine::ActOnEnd(int decision, bool uiThread) {
+void SpeechEngine::ActOnEnd(EndDecision decision, bool uiThread) {
     if (decision == kRefill) {
         if (GetState() == SC_GO) CommandEvent.Set();
         return;
@@ -247,15 +238,17 @@ void SpeechEngine::Scan(const AString&, std::uint64_t generation) {
 // The whole text has been scanned: when every stream ended already (a fast
 // voice, or requests that failed), the end is acted on here.
 void SpeechEngine::FinishScan(std::uint64_t generation) {
-    int decision;
+    EndDecision decision;
     {
         std::lock_guard<std::recursive_mutex> hold(MapLock);
         if (TextGeneration != generation) return;
         ScanComplete = true;
         decision = DecideEndLocked();
     }
-    if (decision == kRefill) DrainQueue();
-    else ActOnEnd(decision, false);
+    if (decision == kRefill)
+        DrainQueue();
+    else
+        ActOnEnd(decision, false);
 }
 
 void SpeechEngine::Replay(bool wasSuspended, bool wasPaused, bool done, bool rateOrVolume) {
@@ -277,158 +270,11 @@ void SpeechEngine::Replay(bool wasSuspended, bool wasPaused, bool done, bool rat
         return;
     }
     DrainQueue();
-    int decision;
+    EndDecision decision;
     {
         std::lock_guard<std::recursive_mutex> hold(MapLock);
         decision = DecideEndLocked();
     }
     if (decision == kTextEnded) ActOnEnd(decision, false);
     WriteBack(Cmd);
-}
-
-// ---- Re-queue ----
-
-bool SpeechEngine::Requeue(bool sync) {
-    if (!VoiceDone()) {
-        Purge();
-        Paused = false;
-    }
-    Suspended = false;
-    std::vector<typStrInfo> pieces;
-    HighlightInfo h;
-    std::uint64_t generation;
-    {
-        std::lock_guard<std::recursive_mutex> hold(MapLock);
-        StreamMap.clear();
-        Queued = 0;
-        EndSignalled = false;
-        pieces = PieceList;
-        h = Highlight;
-        generation = TextGeneration;
-    }
-    if (pieces.empty()) return false;
-    LastQueuedStream = 0xFFFFFFFFu;
-
-    int i = 0, start = 0;
-    if (h.piece >= 0 && h.piece < static_cast<int>(pieces.size())) {
-        int back = sync ? 2 : 7;
-        i = h.piece;
-        int w = h.start;
-        if (pieces[static_cast<size_t>(i)].isChinese) back -= h.end - h.start;
-        bool first = true;
-        int skipped = 0;
-        for (;;) {
-            const typStrInfo& piece = pieces[static_cast<size_t>(i)];
-            if (first) {
-                first = false;
-                if (!piece.isChinese && i > 0 && w < 32) {
-                    --i;
-                    w = Units(pieces[static_cast<size_t>(i)]);
-                    continue;
-                }
-            }
-            if (back > w) {
-                if (i == 0) break;
-                if (piece.isChinese) {
-                    skipped += w;
-                    if (skipped >= 4) break;
-                }
-                back -= w;
-                --i;
-                w = Units(pieces[static_cast<size_t>(i)]);
-                continue;
-            }
-            if (back == w) break;
-            start = w - back;
-            if (piece.isChinese) {
-                if (start < 4) {
-                    start = 0;
-                } else if (const WindowId owner = OwnerWindow(); owner && Config.Notify) {
-                    const int at = piece.offset + 2 * start;
-                    const std::intptr_t r = Config.Notify->Send(owner, WM_SPEECH_WORDSTART, static_cast<std::uintptr_t>(at), 0);
-                    if (r >= 0 && r < at) start = (static_cast<int>(r) - piece.offset) / 2;
-                }
-            } else if (start < 30) {
-                start = 0;
-            } else {
-                const auto* u = reinterpret_cast<const char16_t*>(piece.text.GetString());
-                const int len = Units(piece);
-                for (int k = 0; k < 10 && start > 0 && start < len && IsAsciiLetter(u[start]); ++k) --start;
-            }
-            break;
-        }
-        start = std::max(0, std::min(start, Units(pieces[static_cast<size_t>(i)])));
-    }
-
-    PieceLen = 0;
-    {
-        std::lock_guard<std::recursive_mutex> hold(MapLock);
-        if (TextGeneration != generation) return true;
-        const typStrInfo& piece = PieceList[static_cast<size_t>(i)];
-        PieceIndex = i;
-        if (start < Units(piece)) QueueLocked(piece, i, piece.offset + 2 * start, piece.text.Mid(2 * start));
-        PieceIndex = i + 1;
-    }
-    const int savedCmd = Cmd;
-    Cmd = SC_GO;  // the refill of the pieces after it
-    DrainQueue();
-    Cmd = savedCmd;
-    int decision;
-    {
-        std::lock_guard<std::recursive_mutex> hold(MapLock);
-        decision = DecideEndLocked();
-    }
-    if (decision == kTextEnded) ActOnEnd(decision, false);
-    return true;
-}
-
-// ---- Event pump ----
-
-void SpeechEngine::EventPump() {
-    std::shared_ptr<Voice> voice = GetMainVoice();
-    if (!voice) return;
-    const bool sync = Setting(Settings.SoundPaySyncWord_Dialog, 0) != 0;
-    VoiceEvent event;
-    while (voice->GetEvents(1, &event, nullptr) == kVoiceOk) {
-        if (event.Id == kEventStartInputStream) {
-            StreamNotifyWnd = NotifyWnd.load();
-        } else if (event.Id == kEventEndInputStream) {
-            const int state = GetState();
-            if (!Running || state == SC_QUIT || state == SC_REQUEUE || Initialising) return;
-            if (sync && state == SC_PAUSE) return;
-            int decision = kNoEnd;
-            {
-                std::lock_guard<std::recursive_mutex> hold(MapLock);
-                auto it = StreamMap.find(event.StreamNumber);
-                if (it == StreamMap.end()) continue;  // not a stream of this text
-                StreamMap.erase(it);
-                Queued = static_cast<int>(StreamMap.size());
-                if (Suspended) continue;
-                decision = Queued == kRefillQueued ? static_cast<int>(kRefill) : DecideEndLocked();
-            }
-            ActOnEnd(decision, true);
-        } else if (event.Id == kEventWordBoundary) {
-            if (!Running || GetState() == SC_QUIT) return;
-            VoiceStatus status;
-            if (VoiceFailed(voice->GetStatus(status))) continue;
-            const int state = GetState();
-            if (state >= SC_STOP) continue;
-            int base, start, end;
-            {
-                std::lock_guard<std::recursive_mutex> hold(MapLock);
-                auto it = StreamMap.find(status.CurrentStream);
-                if (it == StreamMap.end() || it->second.second >= PieceList.size()) continue;
-                const int pieceOffset = PieceList[it->second.second].offset;
-                const int delta = (static_cast<int>(it->second.first) - pieceOffset) / 2;
-                start = static_cast<int>(status.InputWordPos) + delta;
-                end = static_cast<int>(status.InputWordPos + status.InputWordLen) + delta;
-                base = pieceOffset / 2;
-                if (sync && state == SC_PAUSE) continue;
-                Highlight = {static_cast<int>(it->second.second), start, end};
-            }
-            const WindowId owner = OwnerWindow();
-            if (owner && Config.Notify)
-                Config.Notify->Post(owner, WM_SPEECH_WORD, static_cast<std::uintptr_t>(base + start), base + end);
-        }
-    }
 }
