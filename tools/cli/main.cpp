@@ -13,17 +13,19 @@
 #include "text/big5.h"
 #include "text/code_pages.h"
 #include "text/gbk.h"
+#include "text/utf8.h"
 #include "tools/cli/cli_platform.h"
 #include "tools/cli/display_commands.h"
 #include "tools/cli/prepare.h"
-#include "text/gbk.h"
-#include "text/utf8.h"
 
 namespace {
 
 // One line on standard error, exit status 2.
 int Usage(const char* problem) {
-    std::fprintf(stderr, "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] segment|pinyin|info|readings|prepare|big5 TEXT|-)\n", problem);
+    std::fprintf(stderr,
+                 "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] "
+                 "segment|pinyin|info|readings|prepare|big5 TEXT|-)\n",
+                 problem);
     return 2;
 }
 
@@ -53,8 +55,8 @@ int Readings(const CDict& dict, const AString& wide) {
 
 // The text in traditional characters through the Big5 table and its context
 // rules; characters without a Big5 form become a white square.
-int Big5(const AString& wide) {
-    const AString gbk = GbkFromUtf16({wide.WideData(), static_cast<size_t>(wide.GetCharCount())});
+int Big5(std::u16string_view units) {
+    const AString gbk = GbkFromUtf16(units);
     const auto* b = reinterpret_cast<const unsigned char*>(gbk.GetString());
     const int len = gbk.GetLength();
     std::vector<DoubleByteCode> codes;  // single bytes with lead byte 0
@@ -108,6 +110,7 @@ int main(int argc, char** argv) {
     }
     if (!IsValidUtf8(text)) return Usage("the text is not UTF-8");
     const AString wide = Utf8ToUtf16(text.data(), static_cast<int>(text.size()));
+    const std::u16string_view units(wide.WideData(), static_cast<size_t>(wide.GetCharCount()));
 
     CDict dict;
     if (command == "readings" || command == "prepare") {
@@ -117,14 +120,15 @@ int main(int argc, char** argv) {
         return PrintPreparedPieces(dict, wide);
     }
     if (command == "segment" || command == "pinyin" || command == "info") {
-        if (!dict.LoadLexicon(dataFolder)) std::fprintf(stderr, "zhorvan-cli: some data files in %s are missing or damaged\n", dataFolder.c_str());
-        if (command == "segment") return PrintSegments(dict, wide);
-        if (command == "pinyin") return PrintPinyin(dict, wide);
-        return PrintInfo(dict, wide, uiLanguage);
+        if (!dict.LoadLexicon(dataFolder))
+            std::fprintf(stderr, "zhorvan-cli: some data files in %s are missing or damaged\n", dataFolder.c_str());
+        if (command == "segment") return PrintSegments(dict, units);
+        if (command == "pinyin") return PrintPinyin(dict, units);
+        return PrintInfo(dict, units, uiLanguage);
     }
     if (command == "big5") {
         dict.InitOnce(dataFolder);
-        return Big5(wide);
+        return Big5(units);
     }
     return Usage(("unknown command " + command).c_str());
 }
