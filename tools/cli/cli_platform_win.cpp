@@ -1,7 +1,10 @@
-#include <shellapi.h>
-#include <windows.h>
-
 #include "tools/cli/cli_platform.h"
+
+// shellapi.h uses the types of windows.h.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 namespace {
 
