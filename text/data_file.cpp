@@ -14,7 +14,14 @@ std::string DataFilePath(const std::string& folder, const char* name) {
     return path + name;
 }
 
-ReadStatus ReadFileBytes(const std::string& path, std::string& bytes) {
+namespace {
+
+DataFileReadHook& ReadHook() {
+    static DataFileReadHook hook;
+    return hook;
+}
+
+ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return ReadStatus::Missing;
@@ -25,6 +32,16 @@ ReadStatus ReadFileBytes(const std::string& path, std::string& bytes) {
     std::fclose(f);
     return failed ? ReadStatus::Damaged : ReadStatus::Ok;
 }
+
+}  // namespace
+
+ReadStatus ReadFileBytes(const std::string& path, std::string& bytes) {
+    const ReadStatus status = ReadWholeFile(path, bytes);
+    if (ReadHook()) ReadHook()(path, status);
+    return status;
+}
+
+DataFileReadHook SetDataFileReadHook(DataFileReadHook hook) { return std::exchange(ReadHook(), std::move(hook)); }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");

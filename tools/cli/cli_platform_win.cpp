@@ -1,7 +1,10 @@
 #include "tools/cli/cli_platform.h"
 
+// shellapi.h uses the types of windows.h.
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
+// clang-format on
 
 namespace {
 
@@ -15,13 +18,19 @@ std::string ToCodePage(const wchar_t* text, int units, UINT codePage) {
 }  // namespace
 
 // Cut in UTF-16, so that a GBK trail byte 0x5C in the path is no separator.
-std::string ExecutableFolder() {
+std::vector<std::string> DataFolderCandidates() {
     wchar_t path[MAX_PATH];
     const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return {};
-    int len = static_cast<int>(n);
-    while (len > 0 && path[len - 1] != L'\\' && path[len - 1] != L'/') --len;
-    return ToCodePage(path, len, CP_ACP);
+    const auto separator = [&](int i) { return path[i] == L'\\' || path[i] == L'/'; };
+    int folder = static_cast<int>(n);
+    while (folder > 0 && !separator(folder - 1)) --folder;
+    if (folder == 0) return {};
+    std::vector<std::string> folders{ToCodePage(path, folder, CP_ACP)};
+    int parent = folder - 1;
+    while (parent > 0 && !separator(parent - 1)) --parent;
+    if (parent > 0) folders.push_back(ToCodePage(path, parent, CP_ACP) + "data\\");
+    return folders;
 }
 
 std::vector<std::string> Utf8Arguments(int, char**) {

@@ -12,44 +12,37 @@
 
 namespace {
 
-AString ToGbk(const AString& wide) {
-    AString gbk = wide;
-    gbk.ToNarrow(936);
-    return gbk;
-}
-
 bool IsBlank(char16_t u) { return u == u' ' || u == u'\t' || u == u'\r' || u == u'\n' || u == 0x3000; }
 
 }  // namespace
 
-int PrintSegments(const CDictTop& dict, const AString& wide) {
+int PrintSegments(const CDictTop& dict, std::u16string_view units) {
     std::vector<typWordSegment> segments;
-    SegmentText(dict, ToGbk(wide), segments);
+    SegmentText(dict, GbkFromUtf16(units), segments);
     for (const typWordSegment& s : segments)
         std::cout << s.kind << '\t' << s.first << '\t' << s.end << '\t' << GbkToUtf8(s.text) << '\n';
     return 0;
 }
 
-int PrintPinyin(const CDictTop& dict, const AString& wide) {
-    const char16_t* u = wide.WideData();
-    for (int i = 0, n = wide.GetCharCount(); i < n; i++) {
-        if (IsBlank(u[i])) continue;
-        const AString ch = ToGbk(AString(u + i, 1));
+int PrintPinyin(const CDictTop& dict, std::u16string_view units) {
+    for (size_t i = 0; i < units.size(); i++) {
+        if (IsBlank(units[i])) continue;
+        const std::u16string_view unit = units.substr(i, 1);
         AString pinyin;
-        GetPinyinText(dict, ch, nullptr, &pinyin, true, false, false);
-        std::cout << Utf16ToUtf8(u + i, 1) << '\t' << (pinyin.IsEmpty() ? "-" : GbkToUtf8(pinyin)) << '\n';
+        GetPinyinText(dict, GbkFromUtf16(unit), nullptr, &pinyin, true, false, false);
+        std::cout << Utf16ToUtf8(unit) << '\t' << (pinyin.IsEmpty() ? "-" : GbkToUtf8(pinyin)) << '\n';
     }
     return 0;
 }
 
-int PrintInfo(const CDictTop& dict, const AString& wide, int uiLanguage) {
+int PrintInfo(const CDictTop& dict, std::u16string_view units, int uiLanguage) {
     PlainReportPane pane;
     InfoPaneStyle style;
     style.labels.uiLanguage = uiLanguage;
     std::vector<typWordPos> wordMap;
-    FillInfoPane(pane, dict, ToGbk(wide), style, wordMap);
+    FillInfoPane(pane, dict, GbkFromUtf16(units), style, wordMap);
     const std::u16string& text = pane.Text();
-    std::string out = Utf16ToUtf8(text.data(), static_cast<int>(text.size()));
+    std::string out = Utf16ToUtf8(text);
     if (!out.empty() && out.back() != '\n') out += '\n';
     std::cout << out;
     return 0;

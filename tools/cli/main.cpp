@@ -8,22 +8,27 @@
 #include <string>
 
 #include "lexicon/dict.h"
+#include "lexicon/reading_files.h"
 #include "lexicon/syllable.h"
+#include "lexicon/word_dict.h"
 #include "speech/speech_scan.h"
 #include "text/big5.h"
 #include "text/code_pages.h"
+#include "text/data_file.h"
 #include "text/gbk.h"
+#include "text/utf8.h"
 #include "tools/cli/cli_platform.h"
 #include "tools/cli/display_commands.h"
 #include "tools/cli/prepare.h"
-#include "text/gbk.h"
-#include "text/utf8.h"
 
 namespace {
 
 // One line on standard error, exit status 2.
 int Usage(const char* problem) {
-    std::fprintf(stderr, "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] segment|pinyin|info|readings|prepare|big5 TEXT|-)\n", problem);
+    std::fprintf(stderr,
+                 "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] "
+                 "segment|pinyin|info|readings|prepare|big5 TEXT|-)\n",
+                 problem);
     return 2;
 }
 
@@ -53,8 +58,8 @@ int Readings(const CDict& dict, const AString& wide) {
 
 // The text in traditional characters through the Big5 table and its context
 // rules; characters without a Big5 form become a white square.
-int Big5(const AString& wide) {
-    const AString gbk = GbkFromUtf16({wide.WideData(), static_cast<size_t>(wide.GetCharCount())});
+int Big5(std::u16string_view units) {
+    const AString gbk = GbkFromUtf16(units);
     const auto* b = reinterpret_cast<const unsigned char*>(gbk.GetString());
     const int len = gbk.GetLength();
     std::vector<DoubleByteCode> codes;  // single bytes with lead byte 0
@@ -81,17 +86,112 @@ int Big5(const AString& wide) {
     return 0;
 }
 
+// The data a command loads. The marker, the first file it needs, tells the
+// folder that holds the data; with everyFile, a file whose absence the
+// loaders take as normal counts as missing too.
+struct DataNeeds {
+    const char* marker;
+    bool everyFile;
+};
+
+struct Command {
+    const char* name;
+    DataNeeds data;
+};
+
+constexpr Command kCommands[] = {
+    {"segment", {kToneMaskFile, true}},   {"pinyin", {kToneMaskFile, true}},   {"info", {kToneMaskFile, true}},
+    {"readings", {kToneMaskFile, false}}, {"prepare", {kToneMaskFile, false}}, {"big5", {kBig5TableFile, false}},
+};
+
+bool HasFile(const std::string& folder, const char* name) {
+    std::FILE* f = std::fopen(DataFilePath(folder, name).c_str(), "rb");
+    if (f) std::fclose(f);
+    return f != nullptr;
+}
+
+// The missing and damaged files of one folder, as the loaders report them
+// while the watch lasts, in the order first reported.
+class DataWatch {
+public:
+    DataWatch(const std::string& folder, bool everyFile) : prefix_(DataFilePath(folder, "")) {
+        previous_ = SetDataFileHook([this](const std::string& path, DataFileProblem problem) {
+            Add(path, problem == DataFileProblem::Damaged);
+        });
+        if (everyFile)
+            previousRead_ = SetDataFileReadHook([this](const std::string& path, ReadStatus status) {
+                if (status != ReadStatus::Ok) Add(path, status == ReadStatus::Damaged);
+            });
+    }
+    ~DataWatch() {
+        SetDataFileHook(std::move(previous_));
+        SetDataFileReadHook(std::move(previousRead_));
+    }
+    DataWatch(const DataWatch&) = delete;
+    DataWatch& operator=(const DataWatch&) = delete;
+
+    void Add(const std::string& path, bool damaged) {
+        std::string name = path.compare(0, prefix_.size(), prefix_) == 0 ? path.substr(prefix_.size()) : path;
+        for (auto& [seen, wasDamaged] : files_)
+            if (seen == name) {
+                wasDamaged = wasDamaged || damaged;
+                return;
+            }
+        files_.emplace_back(std::move(name), damaged);
+    }
+    bool Empty() const { return files_.empty(); }
+    // "missing a, b; damaged c"
+    std::string Summary() const {
+        std::string out;
+        for (const bool damaged : {false, true}) {
+            std::string list;
+            for (const auto& [name, wasDamaged] : files_)
+                if (wasDamaged == damaged) list += (list.empty() ? "" : ", ") + name;
+            if (!list.empty()) out += (out.empty() ? "" : "; ") + std::string(damaged ? "damaged " : "missing ") + list;
+        }
+        return out;
+    }
+
+private:
+    std::string prefix_;
+    std::vector<std::pair<std::string, bool>> files_;  // name, damaged
+    DataFileHook previous_;
+    DataFileReadHook previousRead_;
+};
+
+// One line on standard error naming where the data was looked for, exit status 2.
+int DataProblem(const std::string& where, const DataWatch& watch) {
+    std::fprintf(stderr, "zhorvan-cli: cannot use the data in %s: %s\n", where.c_str(), watch.Summary().c_str());
+    return 2;
+}
+
+// Loads what the command needs into dict.
+void LoadData(const std::string& command, const std::string& folder, CDict& dict, DataWatch& watch) {
+    if (command == "big5") {
+        dict.InitOnce(folder);
+    } else if (command == "readings" || command == "prepare") {
+        dict.LoadToneReadings(folder);
+        dict.LoadGbReadings(folder);
+    } else {
+        dict.LoadLexicon(folder);
+        // The word list and its cache are read without the read hook: no
+        // words means neither gave any.
+        if (dict.WordDictionary.GetCount() == 0)
+            watch.Add(DataFilePath(folder, kWordListFile), HasFile(folder, kWordListFile));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args = Utf8Arguments(argc, argv);
     const size_t count = args.size();
-    std::string dataFolder = ExecutableFolder();
+    std::vector<std::string> folders = DataFolderCandidates();
     int uiLanguage = 0;
     size_t i = 1;
     for (; i + 1 < count && args[i].rfind("--", 0) == 0; i += 2) {
         if (args[i] == "--data") {
-            dataFolder = args[i + 1];
+            folders = {args[i + 1]};
         } else if (args[i] == "--lang" && args[i + 1].size() == 1 && args[i + 1][0] >= '0' && args[i + 1][0] <= '3') {
             uiLanguage = args[i + 1][0] - '0';
         } else {
@@ -108,23 +208,37 @@ int main(int argc, char** argv) {
     }
     if (!IsValidUtf8(text)) return Usage("the text is not UTF-8");
     const AString wide = Utf8ToUtf16(text.data(), static_cast<int>(text.size()));
+    const std::u16string_view units(wide.WideData(), static_cast<size_t>(wide.GetCharCount()));
+
+    const Command* found = nullptr;
+    for (const Command& c : kCommands)
+        if (command == c.name) found = &c;
+    if (!found) return Usage(("unknown command " + command).c_str());
+
+    // The first folder that holds the marker; without one, the first folder,
+    // and the message names every folder looked in.
+    std::string folder = folders.empty() ? std::string() : folders.front();
+    std::string where;
+    for (const std::string& f : folders) {
+        where += (where.empty() ? "" : " or ") + (f.empty() ? std::string(".") : f);
+        if (HasFile(f, found->data.marker)) {
+            folder = f;
+            where = f;
+            break;
+        }
+    }
+    if (folders.empty()) where = ".";
 
     CDict dict;
-    if (command == "readings" || command == "prepare") {
-        dict.LoadToneReadings(dataFolder);
-        dict.LoadGbReadings(dataFolder);
-        if (command == "readings") return Readings(dict, wide);
-        return PrintPreparedPieces(dict, wide);
+    {
+        DataWatch watch(folder, found->data.everyFile);
+        LoadData(command, folder, dict, watch);
+        if (!watch.Empty()) return DataProblem(where, watch);
     }
-    if (command == "segment" || command == "pinyin" || command == "info") {
-        if (!dict.LoadLexicon(dataFolder)) std::fprintf(stderr, "zhorvan-cli: some data files in %s are missing or damaged\n", dataFolder.c_str());
-        if (command == "segment") return PrintSegments(dict, wide);
-        if (command == "pinyin") return PrintPinyin(dict, wide);
-        return PrintInfo(dict, wide, uiLanguage);
-    }
-    if (command == "big5") {
-        dict.InitOnce(dataFolder);
-        return Big5(wide);
-    }
-    return Usage(("unknown command " + command).c_str());
+    if (command == "readings") return Readings(dict, wide);
+    if (command == "prepare") return PrintPreparedPieces(dict, wide);
+    if (command == "segment") return PrintSegments(dict, units);
+    if (command == "pinyin") return PrintPinyin(dict, units);
+    if (command == "info") return PrintInfo(dict, units, uiLanguage);
+    return Big5(units);
 }
