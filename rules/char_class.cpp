@@ -1,6 +1,6 @@
 #include "rules/char_class.h"
 
-#include "text/codepage.h"
+#include "text/gbk.h"
 #include "text/gbk_bytes.h"
 
 int ContainsDoubleByteChar(const char* s, bool big5) {
@@ -13,9 +13,8 @@ int ContainsDoubleByteChar(const char* s, bool big5) {
 }
 
 bool IsGbkWideChar(char16_t u) {
-    char buf[8];
-    int n = Utf16ToMultiByte(kCodePageGbk, &u, 1, buf, sizeof(buf));
-    return n >= 2 && IsGbkPair((unsigned char)buf[0], (unsigned char)buf[1]);
+    const CharKey k = WideCharToGbk(u);  // a one-byte form has trail 0, no GBK trail byte
+    return IsGbkPair(CharKeyLead(k), CharKeyTrail(k));
 }
 
 bool IsHanziCode(unsigned char lead, unsigned char trail, bool big5) {
