@@ -1,15 +1,15 @@
 #include "lexicon/char_data_files.h"
-#include "lexicon/reading_files.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "lexicon/reading_files.h"
+#include "text/gbk.h"
+
 const unsigned char DefinitionKey[55] = {
-    0x93, 0xBF, 0xD6, 0x8D, 0xA9, 0x0C, 0x7B, 0x62, 0x62, 0x75, 0x7E,
-    0x50, 0x86, 0x5D, 0xDB, 0x16, 0x8C, 0xCA, 0xDF, 0x80, 0xD2, 0x8A,
-    0x7A, 0xD8, 0x4D, 0xE4, 0x39, 0x33, 0x6C, 0xC1, 0x9D, 0x12, 0x1D,
-    0x58, 0x04, 0x36, 0x60, 0xAE, 0x61, 0xBD, 0x29, 0x92, 0xC8, 0x42,
-    0x55, 0xFE, 0x8E, 0x37, 0x63, 0x87, 0xC5, 0x53, 0x14, 0x48, 0xB7,
+    0x93, 0xBF, 0xD6, 0x8D, 0xA9, 0x0C, 0x7B, 0x62, 0x62, 0x75, 0x7E, 0x50, 0x86, 0x5D, 0xDB, 0x16, 0x8C, 0xCA, 0xDF,
+    0x80, 0xD2, 0x8A, 0x7A, 0xD8, 0x4D, 0xE4, 0x39, 0x33, 0x6C, 0xC1, 0x9D, 0x12, 0x1D, 0x58, 0x04, 0x36, 0x60, 0xAE,
+    0x61, 0xBD, 0x29, 0x92, 0xC8, 0x42, 0x55, 0xFE, 0x8E, 0x37, 0x63, 0x87, 0xC5, 0x53, 0x14, 0x48, 0xB7,
 };
 
 namespace {
@@ -30,10 +30,6 @@ bool FitsComponentLine(const std::string& s) {
 void AppendKey(std::string& out, CharKey k) {
     out += static_cast<char>(CharKeyLead(k));
     out += static_cast<char>(CharKeyTrail(k));
-}
-
-CharKey KeyAt(std::string_view s, size_t i) {
-    return MakeCharKey(static_cast<unsigned char>(s[i]), static_cast<unsigned char>(s[i + 1]));
 }
 
 }  // namespace
@@ -83,7 +79,7 @@ void ParseDefinitionText(std::string_view plain, const std::function<void(CharKe
         std::string_view line = plain.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
         pos = nl == std::string_view::npos ? plain.size() : nl + 1;
         if (line.size() < 2) continue;
-        visit(KeyAt(line, 0), line.size() > 3 ? line.substr(3) : std::string_view());
+        visit(CharKeyAt(line), line.size() > 3 ? line.substr(3) : std::string_view());
     }
 }
 
@@ -91,7 +87,7 @@ void ParseSortText(std::string_view bytes, const std::function<void(CharKey, std
     size_t i = 0, n = bytes.size();
     while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) i++;  // nothing before the first record
     while (i + 1 < n) {
-        CharKey key = KeyAt(bytes, i);
+        CharKey key = CharKeyAt(bytes, i);
         i += 2;
         size_t start = i;
         while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) i++;

@@ -4,6 +4,7 @@
 
 #include "lexicon/pinyin_text.h"
 #include "text/code_pages.h"
+#include "text/gbk.h"
 
 // 一 丨 丿 ＼ 折
 const char* const StrokeNames[5] = {"\xD2\xBB", "\xD8\xAD", "\xD8\xAF", "\xA3\xDC", "\xD5\xDB"};
@@ -22,14 +23,16 @@ struct LabelTexts {
 const LabelTexts kChineseLabels = {
     " %s\n\n\xA1\xBE\xD7\xD6\xD2\xE5\xA1\xBF%s\n\n",  // 【字义】
     "\xA1\xBE\xD7\xD6\xD2\xE5\xA1\xBF",
-    "\xB7\xD6\xBD\xE2",  // 分解
-    "\xB1\xCA\xCB\xB3",  // 笔顺
+    "\xB7\xD6\xBD\xE2",                           // 分解
+    "\xB1\xCA\xCB\xB3",                           // 笔顺
     "\n\nGB\xC2\xEB: %X%X    Unicode: %d(%X)\n",  // GB码
     6,
 };
 const LabelTexts kEnglishLabels = {
-    " %s\n\n\xA1\xBE" "Definition\xA1\xBF %s\n\n",
-    "\xA1\xBE" "Definition\xA1\xBF ",
+    " %s\n\n\xA1\xBE"
+    "Definition\xA1\xBF %s\n\n",
+    "\xA1\xBE"
+    "Definition\xA1\xBF ",
     "Parts",
     "Stroke Order",
     "\n\nGB Code: %X%X    Unicode: %d(%X)\n",
@@ -40,8 +43,9 @@ const LabelTexts& Texts(const ReportLabels& labels) { return labels.Chinese() ? 
 
 constexpr char kWordBlock[] = " %s %s\n\n%s%s\n\n";
 constexpr char kHeading[] = "\xA1\xBE%s\xA1\xBF";  // 【%s】
-constexpr char kFullWidthV[] = "\xA3\xF6";          // ｖ
-constexpr char kStrokeNote[] = "\n\n*\xA3\xF6\xB4\xFA\xB1\xED\xC0\xE0\xCB\xC6\"\xDF\xAE\"\xD6\xD0\xB5\xC4\xD5\xDB\xB1\xCA\xBB\xAE.";
+constexpr char kFullWidthV[] = "\xA3\xF6";         // ｖ
+constexpr char kStrokeNote[] =
+    "\n\n*\xA3\xF6\xB4\xFA\xB1\xED\xC0\xE0\xCB\xC6\"\xDF\xAE\"\xD6\xD0\xB5\xC4\xD5\xDB\xB1\xCA\xBB\xAE.";
 
 bool IsLead(const AString& s, int i) { return static_cast<unsigned char>(s[i]) >= 0x80 && i + 1 < s.GetLength(); }
 
@@ -81,8 +85,7 @@ AString CommonSetName(const CDictTop& dict, const AString& ch, int commonness, c
     const char* name = "Not Common Character";
     if (commonness & 3) {
         name = "2500 Common Character Set";
-    } else if (ch.GetLength() >= 2 &&
-               dict.IsGb2312Char(MakeCharKey(static_cast<unsigned char>(ch[0]), static_cast<unsigned char>(ch[1])))) {
+    } else if (ch.GetLength() >= 2 && dict.IsGb2312Char(CharKeyAt(ch))) {
         name = "6763 Common Character Set (GB2312)";
     }
     return labels.translate ? labels.translate(AString(name)) : AString(name);
@@ -178,11 +181,12 @@ void AppendWordList(ReportPane& pane, const AStringArray& words, const AStringAr
     const PaneCharFormat pinyinFormat{false, PaneRgb(0, 190, 0), 220, 0, pinyinFace};
     const int n = std::min({words.GetSize(), pinyins.GetSize(), definitions.GetSize()});
     for (int i = 0; i < n; i++) {
-        pane.AppendFormatted(words[i], wordFormat, 936, false);
-        if (showPinyin) pane.AppendFormatted(pinyins[i], pinyinFormat, 936, false);
+        pane.AppendFormatted(words[i], wordFormat, kCodePageGbk, false);
+        if (showPinyin) pane.AppendFormatted(pinyins[i], pinyinFormat, kCodePageGbk, false);
         AString definition;
         definition.Format(" %s", definitions[i]);
         // Bold as the piece before it: the word, unless pinyin came between.
-        pane.AppendFormatted(definition, {!showPinyin, PaneRgb(30, 30, 190), 210, 134, chineseFace}, 936, true);
+        pane.AppendFormatted(definition, {!showPinyin, PaneRgb(30, 30, 190), 210, 134, chineseFace}, kCodePageGbk,
+                             true);
     }
 }

@@ -3,11 +3,12 @@
 #include <filesystem>
 
 #include "lexicon/char_data_files.h"
-#include "text/data_file.h"
 #include "lexicon/reading_files.h"
 #include "lexicon/representative.h"
 #include "lexicon/syllable.h"
 #include "text/big5.h"
+#include "text/data_file.h"
+#include "text/gbk.h"
 
 namespace {
 
@@ -109,7 +110,8 @@ bool CDictTop::LoadGbReadings(const std::string& dataFolder) {
             AStringArray& slot = GbReadingMap[key];  // a later entry replaces all
             slot.SetSize(static_cast<int>(readings.size()));
             for (size_t i = 0; i < readings.size(); i++)
-                slot[static_cast<int>(i)] = AString::FromBytes(readings[i].data(), static_cast<int>(readings[i].size()));
+                slot[static_cast<int>(i)] =
+                    AString::FromBytes(readings[i].data(), static_cast<int>(readings[i].size()));
         });
     });
 }
@@ -143,7 +145,7 @@ bool CDictTop::LoadUsageScores(const std::string& dataFolder) {
     return LoadOptionalFile(DataFilePath(dataFolder, kUsageFile), [&](std::string& bytes) {
         int score = kUsageTopScore;
         for (size_t i = 0; i + 1 < bytes.size(); i += 2, score--) {
-            CharKey ch = MakeCharKey(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1]));
+            CharKey ch = CharKeyAt(bytes, i);
             auto value = static_cast<std::uint16_t>(score > 0 ? score : 0);  // no wrap past the 32000th
             if (typArrPYsDiaoInOrder* rec = ToneOrderRecords.Find(ch))
                 rec->UsageScore = value;
@@ -156,12 +158,13 @@ bool CDictTop::LoadUsageScores(const std::string& dataFolder) {
 bool CDictTop::LoadComponentTable(const std::string& dataFolder, bool base) {
     AMapStringToString& table = base ? BaseComponentTable : ComponentTable;
     table.RemoveAll();
-    return LoadOptionalFile(DataFilePath(dataFolder, base ? kBaseComponentFile : kComponentFile), [&](std::string& bytes) {
-        ParseComponentText(bytes, [&](std::string_view key, std::string_view value) {
-            table[AString::FromBytes(key.data(), static_cast<int>(key.size()))] =
-                AString::FromBytes(value.data(), static_cast<int>(value.size()));
-        });
-    });
+    return LoadOptionalFile(DataFilePath(dataFolder, base ? kBaseComponentFile : kComponentFile),
+                            [&](std::string& bytes) {
+                                ParseComponentText(bytes, [&](std::string_view key, std::string_view value) {
+                                    table[AString::FromBytes(key.data(), static_cast<int>(key.size()))] =
+                                        AString::FromBytes(value.data(), static_cast<int>(value.size()));
+                                });
+                            });
 }
 
 bool CDictTop::LoadSortNumbers(const std::string& dataFolder) {
@@ -201,7 +204,7 @@ bool CDictTop::ReadWordDictionary(const std::string& dataFolder) {
 
 void CDictTop::GetDefinition(const AString& text, AString& definition, int* commonness) const {
     if (text.GetLength() >= 2 && !text.IsWide()) {
-        CharKey ch = MakeCharKey(static_cast<unsigned char>(text[0]), static_cast<unsigned char>(text[1]));
+        CharKey ch = CharKeyAt(text);
         if (const typArrPYsDiaoInOrder* rec = ToneOrderRecords.Find(ch)) {
             definition = rec->definition;
             if (commonness) *commonness = rec->CommonFlags;

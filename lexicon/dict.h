@@ -13,21 +13,21 @@
 // The lexicon object: every lexicon table, loaded once at start-up and
 // read-only afterwards (the speech thread reads it without a lock).
 
-// A character of ch2pypz1.bin: readings with the tones possible for each.
+// A character of ch2pypz1.bin (typArrPYs: its pinyin readings): readings with the tones possible for each.
 struct typArrPYs {
-    AStringArray readings;             // file order, stored spelling
-    std::uint8_t ToneMask[6] = {};     // reading i: bit j set = tone j+1
-    std::uint8_t CommonFlags = 0;      // bits 0-1 nonzero: a common character
-    std::uint16_t UsageScore = 0;      // set by the usage list
-    AString definition;                // set by the definitions file
+    AStringArray readings;          // file order, stored spelling
+    std::uint8_t ToneMask[6] = {};  // reading i: bit j set = tone j+1
+    std::uint8_t CommonFlags = 0;   // bits 0-1 nonzero: a common character
+    std::uint16_t UsageScore = 0;   // set by the usage list
+    AString definition;             // set by the definitions file
     std::uint8_t reserved = 0;
     AStringArray reservedList;
 };
 
-// A character of ch2pypz2.bin: readings with their tones in preferred order.
+// A character of ch2pypz2.bin: readings with their tones (diao) in preferred order.
 struct typArrPYsDiaoInOrder {
-    AStringArray readings;             // file order, stored spelling
-    std::uint16_t ToneOrder[6] = {};   // reading i: 3-bit tone fields from bit 0, 0 ends
+    AStringArray readings;            // file order, stored spelling
+    std::uint16_t ToneOrder[6] = {};  // reading i: 3-bit tone fields from bit 0, 0 ends
     std::uint8_t CommonFlags = 0;
     std::uint16_t UsageScore = 0;
     AString definition;
@@ -35,6 +35,7 @@ struct typArrPYsDiaoInOrder {
     AStringArray reservedList;
 };
 
+// The lexicon: character readings and tones, definitions, components, sort numbers and the word dictionary.
 class CDictTop {
 public:
     CDictTop();
@@ -64,10 +65,10 @@ public:
     bool LoadToneReadings(const std::string& dataFolder);  // ch2pypz1.bin, ch2pypz2.bin, then the two below
     bool LoadGbReadings(const std::string& dataFolder);    // ch2py.bin
     // Into the existing records; a missing file changes nothing (no report).
-    bool LoadDefinitions(const std::string& dataFolder);   // ZiDef.dic
-    bool LoadUsageScores(const std::string& dataFolder);   // zi_ordered_by_usage.txt
+    bool LoadDefinitions(const std::string& dataFolder);                // ZiDef.dic
+    bool LoadUsageScores(const std::string& dataFolder);                // zi_ordered_by_usage.txt
     bool LoadComponentTable(const std::string& dataFolder, bool base);  // ZiPartsStd2.dat / ZiPartsBaseStd2.dat
-    bool LoadSortNumbers(const std::string& dataFolder);   // sort.dic
+    bool LoadSortNumbers(const std::string& dataFolder);                // sort.dic
 
     // The word dictionary from the cache when it holds more than 3 entries and
     // was made from the present word list (or carries no stamp, or the list
@@ -81,8 +82,12 @@ public:
     void IndexWords() { LongWordPrefixes.Build(WordDictionary); }
 
     const CedictEntry* FindWord(const AString& headword) const { return WordDictionary.Find(headword); }
-    const CedictEntry* FindWord(const char* headword, int length) const { return WordDictionary.FindBytes(headword, length); }
-    bool LookupWord(const AString& headword, CedictEntry& entry) const { return WordDictionary.Lookup(headword, entry); }
+    const CedictEntry* FindWord(const char* headword, int length) const {
+        return WordDictionary.FindBytes(headword, length);
+    }
+    bool LookupWord(const AString& headword, CedictEntry& entry) const {
+        return WordDictionary.Lookup(headword, entry);
+    }
     // The definition of the text's first character (ordered record first,
     // then mask record, with its CommonFlags in *commonness), else the word
     // definitions of the whole text, else empty with *commonness untouched.
@@ -112,14 +117,14 @@ public:
 
     static inline bool LexiconLoaded = false;  // process-wide: the lexicon was loaded
 
-    AMapStringToString ComponentTable{256};                          // ZiPartsStd2.dat
-    AMapStringToString BaseComponentTable{64};                       // ZiPartsBaseStd2.dat
-    WordMap WordDictionary{kWordNodesPerBlock};                      // cedict_ts.u8 / workdata2.bin
-    WordPrefixFilter LongWordPrefixes;                               // built over WordDictionary
-    AHashMap<CharKey, std::int32_t> SortNumbers{128};                // sort.dic
-    AHashMap<CharKey, typArrPYs> ToneMaskRecords{256};               // ch2pypz1.bin
-    AHashMap<CharKey, typArrPYsDiaoInOrder> ToneOrderRecords{12};    // ch2pypz2.bin
-    AHashMap<CharKey, AStringArray> GbReadingMap{128};               // ch2py.bin
+    AMapStringToString ComponentTable{256};                        // ZiPartsStd2.dat
+    AMapStringToString BaseComponentTable{64};                     // ZiPartsBaseStd2.dat
+    WordMap WordDictionary{kWordNodesPerBlock};                    // cedict_ts.u8 / workdata2.bin
+    WordPrefixFilter LongWordPrefixes;                             // built over WordDictionary
+    AHashMap<CharKey, std::int32_t> SortNumbers{128};              // sort.dic
+    AHashMap<CharKey, typArrPYs> ToneMaskRecords{256};             // ch2pypz1.bin
+    AHashMap<CharKey, typArrPYsDiaoInOrder> ToneOrderRecords{12};  // ch2pypz2.bin
+    AHashMap<CharKey, AStringArray> GbReadingMap{128};             // ch2py.bin
 
 private:
     bool ReadWordDictionary(const std::string& dataFolder);
@@ -128,6 +133,7 @@ private:
     AString PartsOf(const AString& text, bool depth, std::vector<AString>& path) const;
 };
 
+// The lexicon object the program creates: CDictTop with its own destructor.
 class CDict : public CDictTop {
 public:
     ~CDict() override;

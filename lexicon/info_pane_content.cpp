@@ -2,6 +2,7 @@
 
 #include "lexicon/pinyin_text.h"
 #include "lexicon/segment.h"
+#include "text/gbk_bytes.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ void WriteReport(ReportPane& pane, const CDictTop& dict, const typWordSegment& s
             pane.SelectEnd();
             pane.SetSelectionFormat({true, PaneRgb(20, 20, 255), 240, 134, face});
             AString heading;
-            heading.Format("%s\n", style.labels.uiLanguage == 0 ? "\xA1\xBE" "Commponent Zi/Ci\xA1\xBF "
+            heading.Format("%s\n", style.labels.uiLanguage == 0 ? "\xA1\xBE"
+                                                                  "Commponent Zi/Ci\xA1\xBF "
                                                                 : "\xA1\xBE\xB9\xB9\xB3\xC9\xD7\xD6\xB4\xCA\xA1\xBF");
             pane.AppendGbkText(heading);
             AppendWordList(pane, words, pinyins, definitions, face.c_str(), kPinyinFace, style.showPinyin);
@@ -48,29 +50,29 @@ void WriteWordList(ReportPane& pane, const CDictTop& dict, const std::vector<typ
     pane.SetGbkText(AString());
     for (const typWordSegment& s : segments) {
         if (s.kind == kOtherText) {
-            pane.AppendFormatted(s.text, textFormat, 936, true);
+            pane.AppendFormatted(s.text, textFormat, kCodePageGbk, true);
             continue;
         }
         const int p = pane.TextLength();
         wordMap.push_back({s.first, s.end, p, p + s.text.GetLength() / 2});
-        pane.AppendFormatted(s.text, wordFormat, 936, true);
+        pane.AppendFormatted(s.text, wordFormat, kCodePageGbk, true);
         AString pinyin, definition;
         if (s.kind == kDictWord) {
             const CedictEntry* entry = dict.FindWord(s.text);
             if (!entry) continue;
             NumberedPinyinToMarks(pinyin, entry->pinyin.GetString(), entry->pinyin.GetLength());
-            if (style.showPinyin) pane.AppendFormatted(pinyin, pinyinFormat, 936, true);
+            if (style.showPinyin) pane.AppendFormatted(pinyin, pinyinFormat, kCodePageGbk, true);
             definition.Format(" %s", entry->definitions);
         } else {
             GetPinyinText(dict, s.text, nullptr, &pinyin, true, false, false);
             pinyin.Remove(' ');
             dict.GetDefinition(s.text, definition);
-            if (style.showPinyin && !pinyin.IsEmpty()) pane.AppendFormatted(pinyin, pinyinFormat, 936, true);
+            if (style.showPinyin && !pinyin.IsEmpty()) pane.AppendFormatted(pinyin, pinyinFormat, kCodePageGbk, true);
             if (definition.IsEmpty()) continue;
-            pane.AppendFormatted(AString(" "), definitionFormat, 1252, true);
+            pane.AppendFormatted(AString(" "), definitionFormat, kCodePageWestern, true);
         }
         // Definitions may hold Chinese (cross references), so they are written as GBK.
-        pane.AppendFormatted(definition, definitionFormat, 936, true);
+        pane.AppendFormatted(definition, definitionFormat, kCodePageGbk, true);
     }
 }
 
@@ -79,7 +81,7 @@ void WriteWordList(ReportPane& pane, const CDictTop& dict, const std::vector<typ
 int FillInfoPane(ReportPane& pane, const CDictTop& dict, const AString& text, const InfoPaneStyle& style,
                  std::vector<typWordPos>& wordMap) {
     pane.Select(0, -1);
-    pane.ReplaceSelection(AString(), 936, true);
+    pane.ReplaceSelection(AString(), kCodePageGbk, true);
     wordMap.clear();
     if (text.GetLength() < 2) return 0;
 

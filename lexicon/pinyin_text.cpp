@@ -3,7 +3,7 @@
 #include <string>
 
 #include "rules/pinyin_spelling.h"
-#include "text/gbk_bytes.h"
+#include "text/gbk.h"
 
 namespace {
 
@@ -19,11 +19,6 @@ bool IsCompactSpelling(const AString& r) {
     return n >= 3 && r[n - 1] == 'g' && r[n - 2] != 'n';
 }
 
-CharKey FirstCharKey(const AString& text) {
-    if (text.GetLength() < 2) return 0;
-    return MakeCharKey(static_cast<unsigned char>(text[0]), static_cast<unsigned char>(text[1]));
-}
-
 }  // namespace
 
 int FormatCharReadings(const CDictTop& dict, const AString& ch, const AStringArray& readings, AStringArray* outList,
@@ -33,7 +28,7 @@ int FormatCharReadings(const CDictTop& dict, const AString& ch, const AStringArr
         *outText += "  ";
     }
     if (outList) outList->RemoveAll();
-    const CharKey key = FirstCharKey(ch);
+    const CharKey key = ch.GetLength() >= 2 ? CharKeyAt(ch) : 0;
     bool first = true;
     for (int r = 0; r < readings.GetSize(); r++) {
         if (skipCompact && IsCompactSpelling(readings[r])) continue;
@@ -57,10 +52,10 @@ int FormatCharReadings(const CDictTop& dict, const AString& ch, const AStringArr
     return outText ? outText->GetLength() : 0;
 }
 
-int GetPinyinText(const CDictTop& dict, const AString& text, AStringArray* outList, AString* outText,
-                  bool skipCompact, bool prefix, bool toneNames) {
+int GetPinyinText(const CDictTop& dict, const AString& text, AStringArray* outList, AString* outText, bool skipCompact,
+                  bool prefix, bool toneNames) {
     AStringArray readings;
-    if (dict.GetReadings(FirstCharKey(text), readings) > 0)
+    if (dict.GetReadings(text.GetLength() >= 2 ? CharKeyAt(text) : 0, readings) > 0)
         return FormatCharReadings(dict, text, readings, outList, outText, skipCompact, prefix, toneNames);
     const CedictEntry* entry = dict.FindWord(text);
     if (!entry) return 0;

@@ -3,16 +3,17 @@
 #include <algorithm>
 
 #include "text/code_pages.h"
+#include "text/gbk_bytes.h"
 
 void PlainReportPane::SetGbkText(const AString& gbk) {
     Select(0, -1);
-    Insert(gbk, 936);
+    Insert(gbk, kCodePageGbk);
     undoSteps_++;
 }
 
 void PlainReportPane::AppendGbkText(const AString& gbk) {
     SelectEnd();
-    Insert(gbk, 936);
+    Insert(gbk, kCodePageGbk);
     undoSteps_++;
 }
 
@@ -48,7 +49,9 @@ void PlainReportPane::Insert(const AString& text, int codePage) {
         if (u[i] == u'\r' && i + 1 < n && u[i + 1] == u'\n') continue;  // CR LF: one paragraph end
         units += u[i] == u'\r' ? u'\n' : u[i];
     }
-    const int format = insertFormat_ >= 0 ? insertFormat_ : selStart_ > 0 ? formatOf_[static_cast<size_t>(selStart_ - 1)] : 0;
+    const int format = insertFormat_ >= 0 ? insertFormat_
+                       : selStart_ > 0    ? formatOf_[static_cast<size_t>(selStart_ - 1)]
+                                          : 0;
     text_.replace(static_cast<size_t>(selStart_), static_cast<size_t>(selEnd_ - selStart_), units);
     formatOf_.erase(formatOf_.begin() + selStart_, formatOf_.begin() + selEnd_);
     formatOf_.insert(formatOf_.begin() + selStart_, units.size(), format);

@@ -23,7 +23,7 @@ struct PaneCharFormat {
 class ReportPane {
 public:
     virtual ~ReportPane() = default;
-    // The whole text replaced by GBK text (code page 936), keeping the undo history.
+    // The whole text replaced by GBK text (kCodePageGbk), keeping the undo history.
     virtual void SetGbkText(const AString& gbk) = 0;
     // GBK text added at the end, keeping the undo history.
     virtual void AppendGbkText(const AString& gbk) = 0;

@@ -13,6 +13,7 @@ struct RepresentativeRow {
 inline constexpr int kRepresentativeRows = 403;
 extern const RepresentativeRow RepresentativeTable[kRepresentativeRows];
 
+// The representative characters (fasheng daibiao zi) of one syllable: one GBK character per tone.
 struct typFaShegDaiBioZi {
     char syllable[16];     // standard spelling, zero-padded
     const char* tones[5];  // zero-terminated GBK text per tone 1..5; nullptr: none

@@ -10,6 +10,7 @@
 
 enum WordSegmentKind : int { kOtherText = 0, kDictWord = 1, kSingleChar = 2 };
 
+// One segment of a text: a run of other text, a dictionary word or a single character.
 struct typWordSegment {
     int kind = kOtherText;
     int first = -1;  // index of the first character; -1 for other text

@@ -1,15 +1,15 @@
 #include "lexicon/word_dict.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <chrono>
 #include <filesystem>
 #include <utility>
 
 #include "lexicon/byte_io.h"
 #include "lexicon/char_data_files.h"
-#include "text/code_pages.h"
+#include "text/gbk.h"
 
 namespace {
 
@@ -26,16 +26,6 @@ constexpr size_t kStampBytes = 24;
 std::string_view TrimRight(std::string_view s, const char* set = "\r\n \t") {
     size_t end = s.find_last_not_of(set);
     return end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1);
-}
-
-// UTF-8 through the system's decoder, then GBK. ASCII text is the same in
-// both and skips the conversion.
-AString Utf8ToGbk(std::string_view s) {
-    if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return AString::FromBytes(s.data(), static_cast<int>(s.size()));
-    AString text = Utf8ToUtf16(s.data(), static_cast<int>(s.size()));
-    text.ToNarrow(936);
-    return text;
 }
 
 // A cache string: i32 length (0 or less: empty), then the bytes.
@@ -105,12 +95,12 @@ bool ParseWordListLine(std::string_view line, AString& headword, CedictEntry& en
     std::string_view defs = defStart == std::string_view::npos ? std::string_view() : rest.substr(defStart);
     if (!defs.empty() && defs.back() == '/') defs.remove_suffix(1);
 
-    headword = Utf8ToGbk(head);
+    headword = GbkFromUtf8(head, Utf8Decoding::System);
     entry.reserved = 0;
     entry.reservedValue = 0;
     entry.pinyin = AString::FromBytes(pinyin.data(), static_cast<int>(pinyin.size()));
     entry.pinyin.MakeLower();
-    entry.definitions = Utf8ToGbk(defs);
+    entry.definitions = GbkFromUtf8(defs, Utf8Decoding::System);
     entry.definitions.TrimLeft();
     entry.definitions.TrimRight();
     return true;

@@ -1,5 +1,6 @@
 #include "rules/char_class.h"
-#include "text/codepage.h"
+
+#include "text/gbk.h"
 #include "text/gbk_bytes.h"
 
 int ContainsDoubleByteChar(const char* s, bool big5) {
@@ -12,9 +13,8 @@ int ContainsDoubleByteChar(const char* s, bool big5) {
 }
 
 bool IsGbkWideChar(char16_t u) {
-    char buf[8];
-    int n = Utf16ToMultiByte(936, &u, 1, buf, sizeof(buf));
-    return n >= 2 && IsGbkPair((unsigned char)buf[0], (unsigned char)buf[1]);
+    const CharKey k = WideCharToGbk(u);  // a one-byte form has trail 0, no GBK trail byte
+    return IsGbkPair(CharKeyLead(k), CharKeyTrail(k));
 }
 
 bool IsHanziCode(unsigned char lead, unsigned char trail, bool big5) {
@@ -72,8 +72,7 @@ bool IsGbkGap(unsigned char lead, unsigned char trail) {
 bool IsSymbolChar(unsigned char lead, unsigned char trail, bool big5) {
     if (big5) {
         if (!IsBig5Pair(lead, trail)) return false;
-        return (lead >= 0xA1 && lead <= 0xA3) ||
-               ((lead == 0xF9 || lead == 0xFA) && trail >= 0xDD && trail <= 0xFE);
+        return (lead >= 0xA1 && lead <= 0xA3) || ((lead == 0xF9 || lead == 0xFA) && trail >= 0xDD && trail <= 0xFE);
     }
     return IsGbkPair(lead, trail) && (IsGbkGap(lead, trail) || IsSymbolRow(lead));
 }

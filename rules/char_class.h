@@ -7,7 +7,7 @@
 // (a Big5 pair when big5 is set); every byte position is tried, not pair by pair.
 int ContainsDoubleByteChar(const char* s, bool big5);
 
-// True when the code page 936 encoding of the unit is a GBK pair.
+// True when the GBK (kCodePageGbk) encoding of the unit is a GBK pair.
 bool IsGbkWideChar(char16_t u);
 
 // True when the code lies in the Chinese-character part of GBK (from B0A1 on)
@@ -32,4 +32,3 @@ bool LooksLikeWidenedGbk(const char16_t* units, int count);
 // byteLen 0: the text ends at its first zero unit (two zero bytes at an even
 // offset), of which at most the first 56 units are scanned.
 bool IsMostlyWideText(const void* bytes, int byteLen);
-

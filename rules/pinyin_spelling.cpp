@@ -81,7 +81,7 @@ int MarkTone(AString& syllable, int tone) {
 }
 
 int NumeralValue(CharKey key, int* value) {
-    const unsigned code = (unsigned)CharKeyLead(key) << 8 | CharKeyTrail(key);
+    const unsigned code = ToDoubleByteCode(key).value;  // the written form of the tables above
     int v = -1;
     if (code >= kFullWidthZero && code <= kFullWidthZero + 9) {
         v = (int)(code - kFullWidthZero);

@@ -8,63 +8,23 @@
 
 #include "lexicon/syllable.h"
 #include "rules/pinyin_spelling.h"
-#include "text/gbk_bytes.h"
+#include "text/gbk.h"
 
 namespace {
-
-// ---- GBK text from the UTF-8 literals of this file ----
-
-// Decodes UTF-8 of up to three bytes a character (the literals here are all
-// in the BMP) and converts the result to GBK.
-AString GbkFromUtf8(const char* utf8) {
-    std::u16string units;
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
-    while (*p) {
-        char32_t c = *p;
-        int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : 2;
-        c &= extra == 0 ? 0x7F : extra == 1 ? 0x1F : 0x0F;
-        ++p;
-        for (; extra > 0 && (*p & 0xC0) == 0x80; --extra) c = c << 6 | (*p++ & 0x3F);
-        units += static_cast<char16_t>(c);
-    }
-    AString s(units.c_str(), static_cast<int>(units.size()));
-    s.ToNarrow(936);
-    return s;
-}
-
-template <std::size_t N>
-struct Utf8Literal {
-    char text[N];
-    constexpr Utf8Literal(const char (&s)[N]) {
-        for (std::size_t i = 0; i < N; i++) text[i] = s[i];
-    }
-};
-
-// "子 炮"_gbk: the literal in GBK, converted once on first use (each literal
-// is its own instantiation with its own thread-safe static).
-template <Utf8Literal L>
-const AString& operator""_gbk() {
-    static const AString gbk = GbkFromUtf8(L.text);
-    return gbk;
-}
-
-CharKey KeyOf(const AString& s) {
-    return MakeCharKey(static_cast<unsigned char>(s[0]), static_cast<unsigned char>(s[1]));
-}
 
 // ---- Shared character lists ----
 
 constexpr const char* kReadingListsUtf8[kReadingListCount] = {
-    "不很真太忒特极",                                  // DegreeWords
-    "天日周月年",                                      // TimeUnits
-    "一二三四五六七八九零Ｏ十每两",                    // Counting
-    "二三四五六七八九零Ｏ十每两",                      // CountingWithoutOne
-    "一二三四五六七八九零Ｏ十百千万亿几两",            // Numbers
-    "Ｏ一二三四五六七八九十",                          // DigitsByValue
-    "丑美俊靓帅漂健肥胖瘦大小高低矮壮弱骚",            // Appearance
-    "我咱俺你您他她谁人",                              // Persons
-    "部厅局县市省军师旅团营连排班首快慢官",            // OfficeUnits
-    "人儿女甥侄树孙子猫狗狼狸鸡鱼鸟雀鹰菌胞从自打",    // GrowingSubjects
+    "不很真太忒特极",                                // DegreeWords
+    "天日周月年",                                    // TimeUnits
+    "一二三四五六七八九零Ｏ十每两",                  // Counting
+    "二三四五六七八九零Ｏ十每两",                    // CountingWithoutOne
+    "一二三四五六七八九零Ｏ十百千万亿几两",          // Numbers
+    "Ｏ一二三四五六七八九十",                        // DigitsByValue
+    "丑美俊靓帅漂健肥胖瘦大小高低矮壮弱骚",          // Appearance
+    "我咱俺你您他她谁人",                            // Persons
+    "部厅局县市省军师旅团营连排班首快慢官",          // OfficeUnits
+    "人儿女甥侄树孙子猫狗狼狸鸡鱼鸟雀鹰菌胞从自打",  // GrowingSubjects
 };
 
 // ---- Tests of the rule table ----
@@ -90,9 +50,9 @@ bool In(const AString& s, ReadingList list) { return InReadingList(s, GetReading
 struct ReadingContext {
     AString prev1, prev2, prev3;  // last, second-last, third-last of the history
     AString next1, next2, next3;
-    AString nextPair;             // next1 next2
-    AString nextTriple;           // next1 next2 next3
-    bool nextIsNumber = false;    // next1 is an ASCII digit or a numeral character
+    AString nextPair;           // next1 next2
+    AString nextTriple;         // next1 next2 next3
+    bool nextIsNumber = false;  // next1 is an ASCII digit or a numeral character
 };
 
 ReadingContext MakeContext(const AStringArray& history, const char* next1, const char* next2, const char* next3) {
@@ -108,7 +68,7 @@ ReadingContext MakeContext(const AStringArray& history, const char* next1, const
     c.nextTriple = c.nextPair + c.next3;
     const AString& n1 = c.next1;
     c.nextIsNumber = (n1.GetLength() == 1 && n1[0] >= '0' && n1[0] <= '9') ||
-                     (n1.GetLength() >= 2 && NumeralValue(KeyOf(n1)) != 0);
+                     (n1.GetLength() >= 2 && NumeralValue(CharKeyAt(n1)) != 0);
     return c;
 }
 
@@ -145,19 +105,16 @@ Outcome ZhangSteps(const ReadingContext& c) {
     // 1
     if (Is(c.prev1, "排"_gbk) && Is(c.next1, "队"_gbk)) return Read("chang", 2);
     // 2: a title, unless a time or degree follows.
-    const bool title = (Is(c.prev2, "委"_gbk) && Is(c.prev1, "员"_gbk)) ||
-                       (Is(c.prev2, "董"_gbk) && Is(c.prev1, "事"_gbk)) ||
-                       (Is(c.prev2, "参"_gbk) && Is(c.prev1, "谋"_gbk)) ||
-                       (Is(c.prev2, "秘"_gbk) && Is(c.prev1, "书"_gbk)) ||
-                       (Is(c.prev2, "审"_gbk) && Is(c.prev1, "判"_gbk)) ||
-                       (Is(c.prev3, "研"_gbk) && Is(c.prev2, "究"_gbk) && Is(c.prev1, "所"_gbk)) ||
-                       In(c.prev1, "厂场校司船处省"_gbk);
+    const bool title =
+        (Is(c.prev2, "委"_gbk) && Is(c.prev1, "员"_gbk)) || (Is(c.prev2, "董"_gbk) && Is(c.prev1, "事"_gbk)) ||
+        (Is(c.prev2, "参"_gbk) && Is(c.prev1, "谋"_gbk)) || (Is(c.prev2, "秘"_gbk) && Is(c.prev1, "书"_gbk)) ||
+        (Is(c.prev2, "审"_gbk) && Is(c.prev1, "判"_gbk)) ||
+        (Is(c.prev3, "研"_gbk) && Is(c.prev2, "究"_gbk) && Is(c.prev1, "所"_gbk)) || In(c.prev1, "厂场校司船处省"_gbk);
     if (title && !(Is(c.next1, "期 时"_gbk) || Is(c.nextPair, "得很"_gbk))) return Read("zhang", 3);
     // 3
     if (Is(c.prev1, "增"_gbk)) return Read("zhang", 3);
     // 4
-    if (Is(c.prev2, "为 给"_gbk) && In(c.prev1, ReadingList::Persons) && Is(c.next1, "脸"_gbk))
-        return Read("zhang", 3);
+    if (Is(c.prev2, "为 给"_gbk) && In(c.prev1, ReadingList::Persons) && Is(c.next1, "脸"_gbk)) return Read("zhang", 3);
     // 5
     if (Is(c.prev1, "成"_gbk) && Is(c.next1, "过"_gbk)) return Read("zhang", 3);
     // 6
@@ -165,8 +122,8 @@ Outcome ZhangSteps(const ReadingContext& c) {
     // 7
     if (Is(c.next1, "得 很"_gbk) && In(c.next2, ReadingList::Appearance)) return Read("zhang", 3);
     // 8
-    if (Is(c.next1, "大"_gbk) && (Is(c.next2, "成 后 前"_gbk) || In(c.prev1, ReadingList::Persons) ||
-                                  In(c.prev1, ReadingList::GrowingSubjects)))
+    if (Is(c.next1, "大"_gbk) &&
+        (Is(c.next2, "成 后 前"_gbk) || In(c.prev1, ReadingList::Persons) || In(c.prev1, ReadingList::GrowingSubjects)))
         return Read("zhang", 3);
     // 9
     if (Is(c.next1, "者"_gbk) && !Is(c.prev1, "较"_gbk)) return Read("zhang", 3);
@@ -184,8 +141,7 @@ Outcome DeSteps(const ReadingContext& c) {
     // 2
     if (Is(c.nextPair, "分析 琢磨"_gbk)) return Read("dei", 3);
     // 3
-    if (!In(c.prev1, "不获取争夺能"_gbk) && Is(c.nextPair, "研究 继续 不断 仔细 适合 适当"_gbk))
-        return Read("dei", 3);
+    if (!In(c.prev1, "不获取争夺能"_gbk) && Is(c.nextPair, "研究 继续 不断 仔细 适合 适当"_gbk)) return Read("dei", 3);
     // 4
     if (Is(c.next1, "忍"_gbk)) return Read("dei", 3);
     // 5
@@ -626,8 +582,7 @@ int FirstTone(const CDictTop& dict, CharKey key, const AString& syllable) {
 // A numeral takes the first reading and first tone of its digit character.
 int ReadNumeral(const CDictTop& dict, int value, AString& pinyin, int& tone) {
     const AString& digits = GetReadingList(ReadingList::DigitsByValue);
-    const CharKey digit = MakeCharKey(static_cast<unsigned char>(digits[2 * value]),
-                                      static_cast<unsigned char>(digits[2 * value + 1]));
+    const CharKey digit = CharKeyAt(digits, 2 * value);
     AStringArray readings;
     if (dict.GetReadings(digit, readings) > 0) {
         tone = FirstTone(dict, digit, readings[0]);
@@ -668,10 +623,10 @@ int ApplyReadingRules(const CDictTop& dict, AString ch, const AStringArray& hist
     if (ch.GetLength() < 2 || ch[1] == 0) return 0;
     tone = 0;
     const ReadingContext context = MakeContext(history, next1, next2, next3);
-    const CharKey key = KeyOf(ch);
+    const CharKey key = CharKeyAt(ch);
 
     int value = 0;
-    if (NumeralValue(key, &value) && key != KeyOf("陆"_gbk)) return ReadNumeral(dict, value, pinyin, tone);
+    if (NumeralValue(key, &value) && key != CharKeyAt("陆"_gbk)) return ReadNumeral(dict, value, pinyin, tone);
 
     for (int i = 0; i < kReadingRowCount; i++) {
         if (!(RowChar(i) == ch)) continue;

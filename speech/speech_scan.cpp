@@ -25,13 +25,13 @@ bool IsClausePunctuation(char c) { return c && std::strchr(kClausePunctuation, c
 void GbkText(char16_t unit, char out[3]) {
     out[0] = out[1] = out[2] = 0;
     if (!unit) return;
-    const std::uint16_t g = WideCharToGbk(unit);
+    const CharKey g = WideCharToGbk(unit);
     if (!g) {
         out[0] = '?';
         return;
     }
-    out[0] = static_cast<char>(g & 0xFF);
-    out[1] = static_cast<char>(g >> 8);
+    out[0] = static_cast<char>(CharKeyLead(g));
+    out[1] = static_cast<char>(CharKeyTrail(g));
 }
 
 }  // namespace
@@ -124,9 +124,7 @@ void SpeechScan::ReadingStep() {
     const AString ch(chBytes);
 
     if (history_.GetSize() > 24) history_.RemoveAt(0, 12);
-    const bool inTable = ch.GetLength() == 2 &&
-                         dict_.IsGb2312Char(MakeCharKey(static_cast<unsigned char>(chBytes[0]),
-                                                        static_cast<unsigned char>(chBytes[1])));
+    const bool inTable = ch.GetLength() == 2 && dict_.IsGb2312Char(CharKeyAt(chBytes));
     AString pinyin;
     int tone = 0;
     const int ruled = ApplyReadingRules(dict_, ch, history_, next[0], next[1], next[2], pinyin, tone, !inTable);
@@ -151,8 +149,8 @@ void SpeechScan::ReadingStep() {
 void SpeechScan::Emit(bool isChinese, const PieceSink& sink) {
     pieceOffset_ += pieceLen_;
     const int bytes = static_cast<int>(piece_.size()) * 2;
-    if (sink) sink(isChinese ? 1 : 0, AString::FromBytes(reinterpret_cast<const char*>(piece_.data()), bytes),
-                   pieceOffset_);
+    if (sink)
+        sink(isChinese ? 1 : 0, AString::FromBytes(reinterpret_cast<const char*>(piece_.data()), bytes), pieceOffset_);
     pieceLen_ = bytes & ~1;
 }
 

@@ -4,19 +4,14 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "text/gbk.h"
 
-AString ToGbk(const std::u16string& s) {
-    if (s.empty()) return AString();
-    AString a(s.data(), static_cast<int>(s.size()));
-    a.ToNarrow(936);
-    return a;
-}
+namespace {
 
 AString ReadName(const VoiceDataKey& key, const char16_t* valueName) {
     std::u16string value;
     if (VoiceFailed(key.GetStringValue(valueName, value))) return AString();
-    return ToGbk(value);
+    return GbkFromUtf16(value);
 }
 
 int HexDigit(char16_t c) {
@@ -41,7 +36,7 @@ const std::vector<AString>& ChineseMarkers() {
     static const std::vector<AString> markers = [] {
         std::vector<AString> m;
         for (const char16_t* t : {u"Chinese", u"China", u"中文", u"国语", u"普通话", u"汉语"})
-            m.push_back(ToGbk(t));
+            m.push_back(GbkFromUtf16(t));
         return m;
     }();
     return markers;
@@ -126,8 +121,7 @@ int VoiceCatalogue(VoiceSystem& system, Voice* mainVoice, std::uint32_t* streamN
                    VoiceTokenPtr* chineseOut) {
     if (westernName.IsEmpty() && chineseName.IsEmpty()) {
         AString western, chinese;
-        if (!DefaultName(system, u"gender=male", western) || !DefaultName(system, u"language=804", chinese))
-            return 0;
+        if (!DefaultName(system, u"gender=male", western) || !DefaultName(system, u"language=804", chinese)) return 0;
         westernName = western;
         chineseName = chinese;
     }

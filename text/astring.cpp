@@ -165,9 +165,7 @@ AString AString::FromBytes(const char* bytes, int length) {
     return s;
 }
 
-AString::AString(const AString& other) : text_(other.text_) {
-    Header()->refs.fetch_add(1, std::memory_order_relaxed);
-}
+AString::AString(const AString& other) : text_(other.text_) { Header()->refs.fetch_add(1, std::memory_order_relaxed); }
 
 AString::AString(AString&& other) noexcept : text_(std::exchange(other.text_, TakeEmpty())) {}
 
@@ -220,7 +218,7 @@ char AString::GetAt(int i) const { return i >= 0 && i < GetLength() ? text_[i] :
 
 bool AString::HasCodePage() const {
     int cp = GetCodePage();
-    return cp > 0 && cp != 1252;
+    return cp > 0 && cp != kCodePageWestern;
 }
 
 void AString::SetCodePage(int codePage) {
@@ -504,20 +502,17 @@ AString& AString::MakeLower() {
     return *this;
 }
 
-unsigned AString::CharAt(int i) const {
-    return IsWide() ? WideData()[i] : static_cast<unsigned char>(text_[i]);
-}
+unsigned AString::CharAt(int i) const { return IsWide() ? WideData()[i] : static_cast<unsigned char>(text_[i]); }
 
 // ---- Code pages ----
 
 int AString::ToWide(int codePage) {
     if (IsEmpty() || IsWide()) return 0;
-    if (codePage <= 0) codePage = HasCodePage() ? GetCodePage() : 936;
+    if (codePage <= 0) codePage = HasCodePage() ? GetCodePage() : kCodePageGbk;
     int len = GetLength(), units = MultiByteToUtf16(codePage, text_, len, nullptr, 0);
     if (units > kMaxLength / 2) std::abort();
     AString wide(AdoptBuffer{}, units > 0 ? Allocate(2 * units, true, GetCodePage()) : TakeEmpty());
-    if (units > 0)
-        units = MultiByteToUtf16(codePage, text_, len, reinterpret_cast<char16_t*>(wide.text_), units);
+    if (units > 0) units = MultiByteToUtf16(codePage, text_, len, reinterpret_cast<char16_t*>(wide.text_), units);
     std::swap(text_, wide.text_);
     SetLength(2 * std::max(units, 0));
     return 1;
@@ -529,7 +524,7 @@ int AString::ToNarrow(int codePage) {
     if (codePage <= 0 && HasCodePage()) codePage = GetCodePage();
     if (codePage <= 0) {
         int script = ScriptOfWideText(WideData(), units);
-        codePage = script == 4 ? 932 : script == 5 ? 949 : 936;
+        codePage = script == 4 ? kCodePageJapanese : script == 5 ? kCodePageKorean : kCodePageGbk;
     }
     int bytes = Utf16ToMultiByte(codePage, WideData(), units, nullptr, 0);
     AString narrow(AdoptBuffer{}, bytes > 0 ? Allocate(bytes, false, GetCodePage()) : TakeEmpty());
@@ -558,27 +553,29 @@ struct ArgCursor {
 bool IntegerOf(const FormatArg& a, unsigned long long& value, bool& is64) {
     is64 = a.kind != FormatArg::Int32 && a.kind != FormatArg::Uint32;
     switch (a.kind) {
-    case FormatArg::Int32:
-    case FormatArg::Int64: value = static_cast<unsigned long long>(a.i); return true;
-    case FormatArg::Uint32:
-    case FormatArg::Uint64: value = a.u; return true;
-    case FormatArg::Pointer: value = reinterpret_cast<std::uintptr_t>(a.p); return true;
-    case FormatArg::Double:
-        value = static_cast<unsigned long long>(
-            a.d != a.d ? 0 : a.d >= 9.2e18 ? LLONG_MAX : a.d <= -9.2e18 ? LLONG_MIN : static_cast<long long>(a.d));
-        return true;
-    default: return false;
+        case FormatArg::Int32:
+        case FormatArg::Int64: value = static_cast<unsigned long long>(a.i); return true;
+        case FormatArg::Uint32:
+        case FormatArg::Uint64: value = a.u; return true;
+        case FormatArg::Pointer: value = reinterpret_cast<std::uintptr_t>(a.p); return true;
+        case FormatArg::Double:
+            value = static_cast<unsigned long long>(a.d != a.d       ? 0
+                                                    : a.d >= 9.2e18  ? LLONG_MAX
+                                                    : a.d <= -9.2e18 ? LLONG_MIN
+                                                                     : static_cast<long long>(a.d));
+            return true;
+        default: return false;
     }
 }
 
 bool DoubleOf(const FormatArg& a, double& d) {
     switch (a.kind) {
-    case FormatArg::Double: d = a.d; return true;
-    case FormatArg::Int32:
-    case FormatArg::Int64: d = static_cast<double>(a.i); return true;
-    case FormatArg::Uint32:
-    case FormatArg::Uint64: d = static_cast<double>(a.u); return true;
-    default: return false;
+        case FormatArg::Double: d = a.d; return true;
+        case FormatArg::Int32:
+        case FormatArg::Int64: d = static_cast<double>(a.i); return true;
+        case FormatArg::Uint32:
+        case FormatArg::Uint64: d = static_cast<double>(a.u); return true;
+        default: return false;
     }
 }
 
@@ -632,10 +629,14 @@ bool FormatInteger(const char* spec, char conv, const FormatArg& a, char (&out)[
     bool is64;
     if (conv == 'p') {
         const void* p;
-        if (a.kind == FormatArg::Text) p = a.s;
-        else if (a.kind == FormatArg::String) p = a.a;
-        else if (IntegerOf(a, v, is64)) p = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(v));
-        else return false;
+        if (a.kind == FormatArg::Text)
+            p = a.s;
+        else if (a.kind == FormatArg::String)
+            p = a.a;
+        else if (IntegerOf(a, v, is64))
+            p = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(v));
+        else
+            return false;
         CSpec(spec, "", 'p', cspec);
         return std::snprintf(out, sizeof out, cspec, p) >= 0;
     }
@@ -701,7 +702,7 @@ AString& AString::FormatArgs(const char* format, const FormatArg* args, int coun
         char conv = *p++;
         if (conv == 's') {
             const FormatArg& a = cursor.Next();
-            const char* text = a.kind == FormatArg::Text ? a.s
+            const char* text = a.kind == FormatArg::Text            ? a.s
                                : a.kind == FormatArg::String && a.a ? a.a->GetString()
                                                                     : nullptr;
             int len = TextLength(text), precision = PrecisionOf(spec);

@@ -15,7 +15,7 @@ struct AStringHeader {
     std::int32_t capacity;           // header + text bytes usable: (wanted + 16) | 3
     std::uint8_t wide;               // 1: the text is UTF-16 little-endian units
     std::uint8_t reserved;           // always 0
-    std::int16_t codePage;           // <= 0 or 1252: none
+    std::int16_t codePage;           // <= 0 or kCodePageWestern: none
 };
 static_assert(sizeof(AStringHeader) == 16);
 
@@ -37,10 +37,8 @@ struct FormatArg {
 
     FormatArg() = default;
     template <class T>
-        requires std::is_integral_v<T> || std::is_enum_v<T>
-    FormatArg(T v) {
-        using U = typename std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>,
-                                              std::type_identity<T>>::type;
+    requires std::is_integral_v<T> || std::is_enum_v<T> FormatArg(T v) {
+        using U = typename std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::type_identity<T>>::type;
         if constexpr (std::is_signed_v<U>) {
             kind = sizeof(U) > 4 ? Int64 : Int32;
             i = static_cast<long long>(v);
@@ -61,10 +59,10 @@ class AString {
 public:
     static constexpr int kMaxLength = 0x3FFFFFFF;  // larger requests abort like out-of-memory
 
-    AString();                                     // the shared empty value
+    AString();  // the shared empty value
     AString(const char* text, int minCapacity = 0);
-    AString(char byte, int count);                 // byte repeated
-    AString(const char16_t* units, int count);     // UTF-16, wide flag set; count < 0: up to a zero unit
+    AString(char byte, int count);                            // byte repeated
+    AString(const char16_t* units, int count);                // UTF-16, wide flag set; count < 0: up to a zero unit
     static AString FromBytes(const char* bytes, int length);  // 8-bit bytes, may contain NULs
     AString(const AString& other);
     AString(AString&& other) noexcept;
@@ -81,15 +79,15 @@ public:
     void Empty();
     const char* GetString() const { return text_; }
     char operator[](int i) const { return GetAt(i); }
-    char GetAt(int i) const;                       // 0 when i is out of range
+    char GetAt(int i) const;  // 0 when i is out of range
     bool IsWide() const { return Header()->wide != 0; }
     const char16_t* WideData() const { return reinterpret_cast<const char16_t*>(text_); }
     int GetCodePage() const { return Header()->codePage; }  // as recorded; see HasCodePage
     void SetCodePage(int codePage);
     const AStringHeader* GetHeader() const { return Header(); }
-    char* GetBuffer(int minLength);                // unique, contents kept, room for minLength bytes
-    void ReleaseBuffer(int length = -1);           // -1: up to the first zero byte (unit); UTF-16: even
-    void SetAt(int i, char byte);                  // ignored when i is out of range
+    char* GetBuffer(int minLength);       // unique, contents kept, room for minLength bytes
+    void ReleaseBuffer(int length = -1);  // -1: up to the first zero byte (unit); UTF-16: even
+    void SetAt(int i, char byte);         // ignored when i is out of range
 
     // Comparison: byte lengths and bytes (not the wide flag or code page).
     bool Equals(const AString& other) const;
@@ -110,12 +108,12 @@ public:
 
     // Search: a byte position (unit index for the *Wide functions) or -1.
     // A null or empty needle is never found.
-    int Find(const char* text, int start = 0) const;       // GBK-aligned
-    int FindBytes(const char* text, int start = 0) const;  // plain byte-wise
-    int FindNoCase(const char* text, int start = 0) const; // ASCII letters fold
+    int Find(const char* text, int start = 0) const;        // GBK-aligned
+    int FindBytes(const char* text, int start = 0) const;   // plain byte-wise
+    int FindNoCase(const char* text, int start = 0) const;  // ASCII letters fold
     int FindOneOf(const char* set, int start = 0) const;
-    int FindGbkChar(const char* pair) const;               // pair: lead and trail byte
-    int FindWord16(const char* pair) const;                // the two bytes at an even position
+    int FindGbkChar(const char* pair) const;  // pair: lead and trail byte
+    int FindWord16(const char* pair) const;   // the two bytes at an even position
     int FindWide(const AString& pattern, int start = 0, bool ignoreCase = false) const;
     int ReverseFindWide(const AString& pattern, int start = -1, bool ignoreCase = false) const;
 
@@ -142,8 +140,9 @@ public:
     AString& FormatArgs(const char* format, const FormatArg* args, int count);
 
     // Conversion between 8-bit and UTF-16 contents. A code page <= 0 means the
-    // string's own; when it has none, ToWide uses 936 and ToNarrow picks 936,
-    // 932 or 949 by the script of the text. Nothing produced: empty, still 1.
+    // string's own; when it has none, ToWide uses GBK and ToNarrow picks GBK,
+    // Japanese or Korean (text/gbk_bytes.h) by the script of the text.
+    // Nothing produced: empty, still 1.
     int ToWide(int codePage = -1);    // 0 when empty or already UTF-16, else 1
     int ToNarrow(int codePage = -1);  // 0 when not UTF-16, else 1
     bool HasCodePage() const;         // the recorded code page is not "none"
@@ -151,9 +150,7 @@ public:
 private:
     struct AdoptBuffer {};
     AString(AdoptBuffer, char* text) : text_(text) {}  // takes over a fresh buffer
-    AStringHeader* Header() const {
-        return reinterpret_cast<AStringHeader*>(text_ - sizeof(AStringHeader));
-    }
+    AStringHeader* Header() const { return reinterpret_cast<AStringHeader*>(text_ - sizeof(AStringHeader)); }
     int Room() const { return Header()->capacity - static_cast<int>(sizeof(AStringHeader)); }
     static char* Allocate(int bytes, bool wide, int codePage);
     void Release();

@@ -12,8 +12,8 @@
 // Script numbers: 0 and 1 simplified Chinese, 2 traditional Chinese, 3
 // Western, 4 Japanese, 5 Korean.
 //
-// CodePageFor: with isScript, the code page of a script (above 5: 936);
-// otherwise the code page of a GDI character set (unknown sets: 1252).
+// CodePageFor: with isScript, the code page of a script (above 5: kCodePageGbk);
+// otherwise the code page of a GDI character set (unknown sets: kCodePageWestern).
 // CharsetFor: with isScript, the GDI character set of a script (0 for script
 // 0, 134 for scripts it does not name); otherwise the set of a code page
 // (unknown pages: 134).
@@ -21,14 +21,15 @@ int CodePageFor(int value, bool isScript);
 int CharsetFor(int value, bool isScript);
 
 // `length` bytes of text (0: up to the first zero byte) in `codePage`
-// (negative: 936), converted by the platform with precomposed characters.
-// Empty input or a failed conversion gives the empty string.
+// (negative: kCodePageGbk), converted by the platform with precomposed
+// characters. Empty input or a failed conversion gives the empty string.
 AString GbkToUiText(const char* bytes, int length = 0, int codePage = -1);
 
 // Text that mixes GBK with Western single-byte text: a byte starts a
 // double-byte character when it and the next byte both lie in 0x81..0xFE;
-// runs of such characters convert with 936, runs of the other bytes with
-// `westernCodePage` (negative: 1252). length < 0: up to the first zero byte.
+// runs of such characters convert with GBK, runs of the other bytes with
+// `westernCodePage` (negative: kCodePageWestern). length < 0: up to the first
+// zero byte.
 AString MixedToUiText(const char* bytes, int length, int westernCodePage = -1);
 
 // The UTF-16 unit of the GBK character at pair[0], pair[1]; 0 when the two

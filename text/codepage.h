@@ -1,7 +1,8 @@
 #pragma once
 // The platform's conversion between 8-bit code pages and UTF-16, one narrow pair.
 // Implemented by codepage_win.cpp (MultiByteToWideChar / WideCharToMultiByte)
-// and codepage_posix.cpp (iconv) for code pages 936, 950, 932, 949 and 1252.
+// and codepage_posix.cpp (iconv) for the code pages of text/gbk_bytes.h: GBK,
+// Big5, Japanese, Korean and Western.
 //
 // Both behave like their Win32 namesakes: with dstCap == 0 they return the size
 // the result needs; otherwise they write at most dstCap units (bytes) and return

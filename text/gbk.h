@@ -5,6 +5,7 @@
 
 #include "text/astring.h"
 #include "text/gbk_bytes.h"
+#include "text/utf8.h"
 // GBK text helpers for every layer: the character key at a position of a
 // text, GBK from UTF-16 and UTF-8 and back, and "中文"_gbk literals. The
 // code-page numbers, byte tests and 16-bit forms are in text/gbk_bytes.h.
@@ -23,7 +24,7 @@ inline CharKey CharKeyAt(const char* pair) {
     return MakeCharKey(static_cast<unsigned char>(pair[0]), static_cast<unsigned char>(pair[1]));
 }
 
-// The code page 936 bytes of one unit as a key (a one-byte result in the low
+// The GBK bytes (kCodePageGbk) of one unit as a key (a one-byte result in the low
 // byte); 0 when the unit has no encoding.
 CharKey WideCharToGbk(char16_t unit);
 
@@ -31,8 +32,10 @@ CharKey WideCharToGbk(char16_t unit);
 AString GbkFromUtf16(std::u16string_view units);
 // GBK to UTF-16 units; text that is already UTF-16 is copied.
 std::u16string Utf16FromGbk(const AString& text);
-// Strict UTF-8 to GBK; a malformed byte becomes '?'.
-AString GbkFromUtf8(std::string_view utf8);
+// UTF-8 to GBK. Strict: a malformed byte becomes '?'. System: the system's
+// decoder, whose only malformed input, a sequence that runs past the end,
+// ends the text. ASCII text is the same in both and skips the conversion.
+AString GbkFromUtf8(std::string_view utf8, Utf8Decoding how = Utf8Decoding::Strict);
 // GBK (or UTF-16) text as UTF-8.
 std::string GbkToUtf8(const AString& text);
 

@@ -7,9 +7,9 @@
 // Internal: bench_lexicon --once FOLDER loads once and prints VmHWM.
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -20,6 +20,7 @@
 #include "lexicon/reading_files.h"
 #include "lexicon/representative.h"
 #include "lexicon/word_dict.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -36,25 +37,21 @@ std::string PeakResident() {
     return " unknown";
 }
 
-void PutUtf8(std::string& out, unsigned u) {
-    out += static_cast<char>(0xE0 | (u >> 12));
-    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (u & 0x3F));
-}
-
 // 120,000 CEDICT-style lines: 2-4 common CJK characters, a syllable with a
 // tone each, 1-4 English senses; some headwords repeat as in the real list.
 bool WriteSyntheticList(const std::string& path) {
-    static const char* const kSenses[] = {"to go", "person", "big", "small", "water", "fire", "to speak",
-                                          "country", "(classifier for flat objects)", "surname Li", "good",
-                                          "variant of something", "old", "new", "to be able to"};
+    static const char* const kSenses[] = {"to go",      "person",  "big",
+                                          "small",      "water",   "fire",
+                                          "to speak",   "country", "(classifier for flat objects)",
+                                          "surname Li", "good",    "variant of something",
+                                          "old",        "new",     "to be able to"};
     std::mt19937 rng(11);
     std::string text = "# synthetic word list\n";
     for (int i = 0; i < 120000; i++) {
         int n = 2 + static_cast<int>(rng() % 3);
         std::string head, pinyin;
         for (int c = 0; c < n; c++) {
-            PutUtf8(head, 0x4E00 + rng() % 0x51A5);
+            AppendUtf8(head, 0x4E00 + rng() % 0x51A5);
             if (c) pinyin += ' ';
             pinyin += RepresentativeTable[rng() % kRepresentativeRows].syllable;
             pinyin += static_cast<char>('1' + rng() % 5);

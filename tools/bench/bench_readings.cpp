@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "text/data_file.h"
 #include "lexicon/dict.h"
 #include "lexicon/reading_files.h"
 #include "lexicon/representative.h"
+#include "text/data_file.h"
 
 namespace {
 
@@ -27,9 +27,10 @@ double Seconds(Clock::time_point since) { return std::chrono::duration<double>(C
 std::vector<CharKey> AllGbkKeys() {
     std::vector<CharKey> keys;
     for (int lead = 0x81; lead <= 0xFE; lead++)
-        for (int trail = 0x40; trail <= 0xFE; trail++)
-            if (IsGbkPair(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)))
-                keys.push_back(MakeCharKey(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)));
+        for (int trail = 0x40; trail <= 0xFE; trail++) {
+            const auto l = static_cast<unsigned char>(lead), t = static_cast<unsigned char>(trail);
+            if (IsGbkPair(l, t)) keys.push_back(MakeCharKey(l, t));
+        }
     return keys;
 }
 
@@ -68,7 +69,8 @@ bool WriteSynthetic(const std::string& folder) {
     std::vector<GbReadingRecord> gb;
     for (int lead = 0xB0; lead <= 0xF7 && gb.size() < 6763; lead++)
         for (int trail = 0xA1; trail <= 0xFE && gb.size() < 6763; trail++) {
-            GbReadingRecord r{MakeCharKey(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)), {}};
+            const auto l = static_cast<unsigned char>(lead), t = static_cast<unsigned char>(trail);
+            GbReadingRecord r{MakeCharKey(l, t), {}};
             for (int n = ReadingCount(rng); n > 0; n--) r.readings.push_back(Syllable(rng));
             gb.push_back(std::move(r));
         }
@@ -87,7 +89,8 @@ void Rate(const char* name, size_t perPass, Pass pass) {
         lookups += static_cast<long long>(perPass);
     } while (Seconds(start) < 0.5);
     double s = Seconds(start);
-    std::printf("%-28s %8.2f M lookups/s  (%.0f ns each; checksum %lld)\n", name, lookups / s / 1e6, s / lookups * 1e9, sink);
+    std::printf("%-28s %8.2f M lookups/s  (%.0f ns each; checksum %lld)\n", name, lookups / s / 1e6, s / lookups * 1e9,
+                sink);
 }
 
 }  // namespace
@@ -119,7 +122,8 @@ int main(int argc, char** argv) {
     dict.InitOnce(folder);  // the Big5 table is not part of this measurement
     int problems = 0;
     SetDataFileHook([&](const std::string& path, DataFileProblem p) {
-        if (problems++ == 0) std::printf("  %s: %s\n", path.c_str(), p == DataFileProblem::Missing ? "missing" : "damaged");
+        if (problems++ == 0)
+            std::printf("  %s: %s\n", path.c_str(), p == DataFileProblem::Missing ? "missing" : "damaged");
     });
     std::vector<double> times;
     for (int i = 0; i < 30; i++) {
@@ -150,7 +154,8 @@ int main(int argc, char** argv) {
     AString symbols;
     Rate("GetToneSymbols", asked.size(), [&] {
         long long n = 0;
-        for (const auto& [k, syllable] : asked) n += dict.GetToneSymbols(k, syllable, symbols, true) ? symbols.GetLength() : 0;
+        for (const auto& [k, syllable] : asked)
+            n += dict.GetToneSymbols(k, syllable, symbols, true) ? symbols.GetLength() : 0;
         return n;
     });
     Rate("IsGb2312Char", keys.size(), [&] {

@@ -18,7 +18,7 @@
 #include "lexicon/segment.h"
 #include "lexicon/word_dict.h"
 #include "text/amap.h"
-#include "text/code_pages.h"
+#include "text/gbk.h"
 
 namespace {
 
@@ -41,8 +41,10 @@ std::string StripRoffLine(const std::string& line) {
         }
         const char e = line[++i];
         if (e == 'f' || e == 's') {  // \fB, \f(CW, \s-1
-            if (i + 1 < line.size() && line[i + 1] == '(') i += 2;
-            else if (i + 1 < line.size() && (line[i + 1] == '-' || line[i + 1] == '+')) i++;
+            if (i + 1 < line.size() && line[i + 1] == '(')
+                i += 2;
+            else if (i + 1 < line.size() && (line[i + 1] == '-' || line[i + 1] == '+'))
+                i++;
             i++;
         } else if (e == '(') {
             i += 2;
@@ -62,9 +64,7 @@ AString CorpusAsGbk(const std::string& path) {
         const std::string text = StripRoffLine(line);
         if (!text.empty()) plain += text + "\r\n";
     }
-    AString wide = Utf8ToUtf16(plain.data(), static_cast<int>(plain.size()));
-    wide.ToNarrow(936);
-    return wide;
+    return GbkFromUtf8(plain, Utf8Decoding::System);
 }
 
 // Seconds of CPU time of this thread: unlike wall time, not inflated when
@@ -148,8 +148,12 @@ int main(int argc, char** argv) {
         dict.WordDictionary.GetNextAssoc(pos, key, entry);
         words.emplace_back(*key, *entry);
     }
-    const struct { double share; int extra; bool sizeTable; } sizes[] = {
-        {0.125, 0, true}, {0.25, 0, true}, {0.5, 0, true}, {1, 0, true}, {1, 360000, true}, {1, 360000, false}};
+    const struct {
+        double share;
+        int extra;
+        bool sizeTable;
+    } sizes[] = {{0.125, 0, true}, {0.25, 0, true},   {0.5, 0, true},
+                 {1, 0, true},     {1, 360000, true}, {1, 360000, false}};
     for (const auto& s : sizes) {
         ResizeDictionary(dict, words, s.share, s.extra, s.sizeTable);
         const Rate r = Throughput(dict, text, 5);

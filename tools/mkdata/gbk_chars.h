@@ -3,7 +3,7 @@
 #include "text/codepage.h"
 #include "text/gbk_bytes.h"
 
-// Calls f(lead, trail, unit) for every GBK pair that decodes (code page 936)
+// Calls f(lead, trail, unit) for every GBK pair that decodes (kCodePageGbk)
 // to one UTF-16 unit, in code order.
 template <class F>
 void ForEachGbkChar(F f) {
@@ -13,7 +13,7 @@ void ForEachGbkChar(F f) {
             if (!IsGbkPair(l, t)) continue;
             const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
             char16_t unit[2];
-            if (MultiByteToUtf16(936, bytes, 2, unit, 2) == 1) f(l, t, unit[0]);
+            if (MultiByteToUtf16(kCodePageGbk, bytes, 2, unit, 2) == 1) f(l, t, unit[0]);
         }
     }
 }

@@ -7,7 +7,7 @@
 
 class GbkIndex {
 public:
-    GbkIndex();  // decodes every GBK pair (code page 936)
+    GbkIndex();  // decodes every GBK pair (kCodePageGbk)
 
     // The two GBK bytes of a code point, or "" when it has no double-byte form.
     std::string Encode(char32_t cp) const;
@@ -19,7 +19,3 @@ public:
 private:
     std::map<char32_t, unsigned> chars_;
 };
-
-inline CharKey KeyOfBytes(const std::string& gbk) {
-    return MakeCharKey(static_cast<unsigned char>(gbk[0]), static_cast<unsigned char>(gbk[1]));
-}

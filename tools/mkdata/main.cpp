@@ -18,6 +18,7 @@
 #include "lexicon/dict.h"
 #include "rules/char_class.h"
 #include "text/big5.h"
+#include "text/gbk.h"
 #include "tools/mkdata/big5_data.h"
 #include "tools/mkdata/cedict_senses.h"
 #include "tools/mkdata/component_data.h"
@@ -33,9 +34,7 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-bool ReadText(const std::string& path, std::string& text) {
-    return ReadFileBytes(path, text) == ReadStatus::Ok;
-}
+bool ReadText(const std::string& path, std::string& text) { return ReadFileBytes(path, text) == ReadStatus::Ok; }
 
 // The template literal of a JavaScript data module.
 bool ReadModule(const std::string& path, std::string& text) {
@@ -90,8 +89,7 @@ int BuildCedict(const std::string& modulePath, const std::string& outDir) {
     out.close();
     CDict dict;
     if (!dict.LoadWordDictionary(outDir)) return Fail("cannot write the word cache in " + outDir);
-    std::printf("mkdata: %zu bytes of word list, %d words in the cache\n", text.size(),
-                dict.WordDictionary.GetCount());
+    std::printf("mkdata: %zu bytes of word list, %d words in the cache\n", text.size(), dict.WordDictionary.GetCount());
     return 0;
 }
 
@@ -164,7 +162,7 @@ int BuildUsage(const std::string& frequencyPath, const std::string& outDir) {
     const GbkIndex gbk;
     std::vector<CharKey> order;
     for (const char32_t cp : ParseJunDa(text))
-        if (const std::string g = gbk.Encode(cp); !g.empty()) order.push_back(KeyOfBytes(g));
+        if (const std::string g = gbk.Encode(cp); !g.empty()) order.push_back(CharKeyAt(g));
     if (order.empty() || !WriteUsageFile(DataFilePath(outDir, kUsageFile), order))
         return Fail("cannot write the usage list in " + outDir);
     std::printf("mkdata: %zu characters by usage\n", order.size());
@@ -181,7 +179,7 @@ int BuildSort(const std::string& unihanPath, const std::string& outDir) {
     for (auto& [cp, code] : gbk.Chars()) {
         auto it = strokes.find(cp);
         const int n = it == strokes.end() ? 0 : std::atoi(it->second.c_str());
-        if (n > 0) numbers.emplace_back(MakeCharKey(static_cast<unsigned char>(code >> 8), static_cast<unsigned char>(code)), n);
+        if (n > 0) numbers.emplace_back(ToCharKey(DoubleByteCode(static_cast<std::uint16_t>(code))), n);
     }
     if (numbers.empty() || !WriteSortFile(DataFilePath(outDir, kSortFile), numbers))
         return Fail("cannot write the sort numbers in " + outDir);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "text/gbk.h"
 #include "tools/mkdata/gbk_chars.h"
 
 bool IsGb2312Code(unsigned char lead, unsigned char trail) {
@@ -41,7 +42,7 @@ std::set<CharKey> CommonChars(const std::vector<char32_t>& mostUsedFirst, const 
         if (common.size() >= count) break;
         const std::string g = gbk.Encode(cp);
         if (!g.empty() && IsGb2312Code(static_cast<unsigned char>(g[0]), static_cast<unsigned char>(g[1])))
-            common.insert(KeyOfBytes(g));
+            common.insert(CharKeyAt(g));
     }
     return common;
 }

@@ -21,7 +21,7 @@ bool IsGb2312Code(unsigned char lead, unsigned char trail);
 // goes to the ordered file; every other character to the mask file.
 bool NeedsToneOrder(const ReadingList& readings);
 
-// Walks every GBK pair in code order, decodes it (code page 936) and takes its
+// Walks every GBK pair in code order, decodes it (kCodePageGbk) and takes its
 // Unihan readings.
 ReadingData BuildReadingData(const UnihanReadings& unihan);
 
