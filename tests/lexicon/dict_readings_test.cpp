@@ -80,11 +80,13 @@ TEST_F(DictReadings, LoadsRecordsWithDefaults) {
     EXPECT_EQ(1, xing->CommonFlags);
     EXPECT_EQ(0, xing->UsageScore);
     EXPECT_TRUE(xing->definition.IsEmpty());
-    EXPECT_EQ(0, xing->reserved);
-    EXPECT_EQ(0, xing->reservedList.GetSize());
     const typArrPYsDiaoInOrder* zhang = dict.ToneOrderRecords.Find(Key("长"));
     ASSERT_NE(nullptr, zhang);
+    EXPECT_EQ((std::vector<std::string>{"chag", "zhag"}), ToVector(zhang->readings));
+    EXPECT_EQ(0x0A, zhang->ToneOrder[0]);
     EXPECT_EQ(0x0B, zhang->ToneOrder[1]);
+    EXPECT_EQ(1, zhang->CommonFlags);
+    EXPECT_EQ(0, dict.ToneOrderRecords.Find(Key("了"))->CommonFlags);
 }
 
 // Each stored reading, followed by its expansion when that differs; the
