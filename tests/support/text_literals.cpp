@@ -14,11 +14,6 @@ std::string GbkBytes(std::string_view utf8) {
 
 std::u16string Utf16(std::string_view utf8) { return Utf8ToUnits(utf8); }
 
-AString WideText(std::string_view utf8) {
-    const std::u16string units = Utf8ToUnits(utf8);
-    return AString(units.data(), static_cast<int>(units.size()));
-}
-
 CharKey Key(std::string_view utf8) {
     const AString gbk = GbkFromUtf8(utf8);
     if (gbk.GetLength() != 2 || !IsGbkPair(static_cast<unsigned char>(gbk[0]), static_cast<unsigned char>(gbk[1])))

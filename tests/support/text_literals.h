@@ -15,9 +15,6 @@ AString Gbk(std::string_view utf8);
 std::string GbkBytes(std::string_view utf8);
 // The UTF-8 text as UTF-16 units.
 std::u16string Utf16(std::string_view utf8);
-// The UTF-8 text as a wide (UTF-16) AString.
-AString WideText(std::string_view utf8);
-
 // The key of the one GBK double-byte character that `utf8` holds; 0 when the
 // text is anything else.
 CharKey Key(std::string_view utf8);
