@@ -17,12 +17,13 @@ else()
 endif()
 
 # zh_add_gtest(NAME <name> SOURCES <files...> [LIBS <libs...>] [NO_MAIN])
-# One test binary, run by CTest as one test; when cross compiling CTest runs it
-# through the emulator (cmake/wine-run). Results land in test-results/<name>.xml.
+# One test binary, linked with the test helpers (tests/support), run by CTest
+# as one test; when cross compiling CTest runs it through the emulator
+# (cmake/wine-run). Results land in test-results/<name>.xml.
 function(zh_add_gtest)
   cmake_parse_arguments(T "NO_MAIN" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} ${ZH_GTEST_LIBS})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} zh_test_support ${ZH_GTEST_LIBS})
   if(NOT T_NO_MAIN)
     target_link_libraries(${T_NAME} PRIVATE ${ZH_GTEST_MAIN})
   endif()

@@ -1,34 +1,34 @@
 #include "app/environment.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
-#include "tests/app/temp_folder.h"
+#include "tests/app/file_helpers.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
 std::string Str(const char* s) { return s; }
 
 TEST(LocateFolders, SettingsFolderIsCreatedUnderAppData) {
-    TempFolder t;
-    ASSERT_TRUE(CreateDirectoryA((t / "data").c_str(), nullptr));
-    for (std::string appData : {t / "data", t / "data\\"}) {
+    ScratchFolder t;
+    ASSERT_TRUE(CreateDirectoryA(t.File("data").c_str(), nullptr));
+    for (std::string appData : {t.File("data"), t.File("data\\")}) {
         SCOPED_TRACE(appData);
-        LocateFoldersFrom((t / "bin\\Zhorvan.exe").c_str(), appData.c_str());
-        EXPECT_EQ(Str(ModuleFolder), t / "bin\\");
-        EXPECT_EQ(Str(SettingsFolder), t / "data\\Zhorvan\\");
-        EXPECT_TRUE(IsFolderPath(t / "data\\Zhorvan"));
-        EXPECT_EQ(Str(SettingsFile), t / "data\\Zhorvan\\Zhorvan.INI");
-        EXPECT_EQ(Str(UiBootstrapFile), t / "bin\\TesmarelUI.ini");
+        LocateFoldersFrom(t.File("bin\\Zhorvan.exe").c_str(), appData.c_str());
+        EXPECT_EQ(Str(ModuleFolder), t.File("bin\\"));
+        EXPECT_EQ(Str(SettingsFolder), t.File("data\\Zhorvan\\"));
+        EXPECT_TRUE(IsFolderPath(t.File("data\\Zhorvan")));
+        EXPECT_EQ(Str(SettingsFile), t.File("data\\Zhorvan\\Zhorvan.INI"));
+        EXPECT_EQ(Str(UiBootstrapFile), t.File("bin\\TesmarelUI.ini"));
     }
 }
 
 TEST(LocateFolders, UnusableAppDataFallsBackToModuleFolder) {
-    TempFolder t;
-    ASSERT_TRUE(WriteWholeFile(t / "plainfile", "x"));
+    ScratchFolder t;
+    ASSERT_TRUE(WriteWholeFile(t.File("plainfile"), "x"));
     // A folder of 240 bytes exists, but "<it>\Zhorvan\Zhorvan.INI" exceeds MAX_PATH.
-    const std::string overlong = t / std::string(240 - t.Path().size() - 1, 'd');
+    const std::string overlong = t.File(std::string(240 - t.Path().size() - 1, 'd'));
     ASSERT_TRUE(CreateDirectoryA(overlong.c_str(), nullptr));
     struct Case {
         const char* what;
@@ -37,18 +37,18 @@ TEST(LocateFolders, UnusableAppDataFallsBackToModuleFolder) {
     } cases[] = {
         {"no shell folder", "", true},
         {"empty shell folder", "", false},
-        {"parent missing", t / "missing\\deeper", false},
-        {"a file, not a folder", t / "plainfile", false},
+        {"parent missing", t.File("missing\\deeper"), false},
+        {"a file, not a folder", t.File("plainfile"), false},
         {"settings file would not fit", overlong, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        LocateFoldersFrom((t / "bin\\Zhorvan.exe").c_str(), c.null ? nullptr : c.appData.c_str());
-        EXPECT_EQ(Str(ModuleFolder), t / "bin\\");
-        EXPECT_EQ(Str(SettingsFolder), t / "bin\\");
-        EXPECT_EQ(Str(SettingsFile), t / "bin\\Zhorvan.INI");
+        LocateFoldersFrom(t.File("bin\\Zhorvan.exe").c_str(), c.null ? nullptr : c.appData.c_str());
+        EXPECT_EQ(Str(ModuleFolder), t.File("bin\\"));
+        EXPECT_EQ(Str(SettingsFolder), t.File("bin\\"));
+        EXPECT_EQ(Str(SettingsFile), t.File("bin\\Zhorvan.INI"));
     }
-    EXPECT_FALSE(IsFolderPath(t / "missing"));
+    EXPECT_FALSE(IsFolderPath(t.File("missing")));
 }
 
 TEST(LocateFolders, ModuleNameIsCutAtItsLastRealBackslash) {
@@ -147,8 +147,7 @@ TEST(SystemLanguage, UiLanguageFromLangId) {
         {0x040C, 0},  // fr-FR
         {0x0000, 0},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(UiLanguageFromLangId(c.id), c.lang) << std::hex << c.id;
+    for (const Case& c : cases) EXPECT_EQ(UiLanguageFromLangId(c.id), c.lang) << std::hex << c.id;
 }
 
 TEST(SystemLanguage, DetectedFactsAgreeWithTheSystem) {
@@ -181,8 +180,8 @@ TEST(ScreenRect, TaskbarIsSubtractedOnlyWhenItSpansASide) {
     };
     for (const Case& c : cases) {
         RECT r = SubtractTaskbar(c.work, c.bar);
-        EXPECT_TRUE(EqualRect(&r, &c.want)) << c.what << ": got " << r.left << "," << r.top << ","
-                                            << r.right << "," << r.bottom;
+        EXPECT_TRUE(EqualRect(&r, &c.want))
+            << c.what << ": got " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
 }
 

@@ -1,27 +1,25 @@
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 #include "app/environment.h"
-#include "tests/app/temp_folder.h"
+#include "tests/app/file_helpers.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/string_bytes.h"
 
 namespace {
 
 const char kChineseVoice[] = "\xCE\xA2\xC8\xED\xBB\xDB\xBB\xDB";  // GBK
 const RECT kScreen{0, 0, 1280, 1024};
 
-std::string Str(const AString& s) { return std::string(s.GetString(), s.GetLength()); }
-
 // Values no key defaults to, so that a read that leaves a field alone shows.
 void Scramble() {
     AppSettings.UILanguage = 77;
-    for (std::atomic<int>* f :
-         {&AppSettings.StartupAtBoot, &AppSettings.NoStopAtUsageDlgOnStart, &AppSettings.LayVert,
-          &AppSettings.SoundPlayLoop, &AppSettings.SoundPlayReadType, &AppSettings.SoundPlaySpeed,
-          &AppSettings.SoundPlayVol, &AppSettings.SoundPaySyncWord_Dialog, &AppSettings.matchCase,
-          &AppSettings.ShowPinyin, &AppSettings.AutoSpeak, &AppSettings.Left, &AppSettings.Top})
+    for (std::atomic<int>* f : {&AppSettings.StartupAtBoot, &AppSettings.NoStopAtUsageDlgOnStart, &AppSettings.LayVert,
+                                &AppSettings.SoundPlayLoop, &AppSettings.SoundPlayReadType, &AppSettings.SoundPlaySpeed,
+                                &AppSettings.SoundPlayVol, &AppSettings.SoundPaySyncWord_Dialog, &AppSettings.matchCase,
+                                &AppSettings.ShowPinyin, &AppSettings.AutoSpeak, &AppSettings.Left, &AppSettings.Top})
         *f = 12345;
     AppSettings.SoundVoiceEng = "stale";
     AppSettings.SoundVoiceChn = "stale";
@@ -43,8 +41,8 @@ void ExpectDefaults(int uiLanguage) {
     EXPECT_EQ(AppSettings.SoundPlayReadType, 3);
     EXPECT_EQ(AppSettings.SoundPlaySpeed, -9999);
     EXPECT_EQ(AppSettings.SoundPlayVol, -9999);
-    EXPECT_EQ(Str(AppSettings.SoundVoiceEng), "");
-    EXPECT_EQ(Str(AppSettings.SoundVoiceChn), "");
+    EXPECT_EQ(Bytes(AppSettings.SoundVoiceEng), "");
+    EXPECT_EQ(Bytes(AppSettings.SoundVoiceChn), "");
     EXPECT_EQ(AppSettings.SoundPaySyncWord_Dialog, 1);
     EXPECT_EQ(AppSettings.matchCase, 0);
     EXPECT_EQ(AppSettings.ShowPinyin, 0);
@@ -58,9 +56,9 @@ void ExpectDefaults(int uiLanguage) {
 class SettingsFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(CreateDirectoryA((t_ / "bin").c_str(), nullptr));
-        ASSERT_TRUE(CreateDirectoryA((t_ / "data").c_str(), nullptr));
-        LocateFoldersFrom((t_ / "bin\\Zhorvan.exe").c_str(), (t_ / "data").c_str());
+        ASSERT_TRUE(CreateDirectoryA(t_.File("bin").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(t_.File("data").c_str(), nullptr));
+        LocateFoldersFrom(t_.File("bin\\Zhorvan.exe").c_str(), t_.File("data").c_str());
         ASSERT_EQ(settings_, SettingsFile);
         Scramble();
     }
@@ -68,11 +66,11 @@ protected:
 
     std::string SettingsText() const { return Lf(ReadWholeFile(settings_)); }
     void WriteInstallerFile(const std::string& text) const {
-        ASSERT_TRUE(WriteWholeFile(t_ / "bin\\TesmarelUI.ini", text));
+        ASSERT_TRUE(WriteWholeFile(t_.File("bin\\TesmarelUI.ini"), text));
     }
 
-    TempFolder t_;
-    std::string settings_ = t_ / "data\\Zhorvan\\Zhorvan.INI";
+    ScratchFolder t_;
+    std::string settings_ = t_.File("data\\Zhorvan\\Zhorvan.INI");
 };
 
 TEST_F(SettingsFileTest, FirstStartTakesTheInstallersLanguage) {
@@ -101,9 +99,8 @@ TEST_F(SettingsFileTest, FirstStartWithoutInstallerLanguageUsesTheDetectedOne) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteFileA(settings_.c_str());
-        DeleteFileA((t_ / "bin\\TesmarelUI.ini").c_str());
-        if (c.installer)
-            WriteInstallerFile(c.installer);
+        DeleteFileA(t_.File("bin\\TesmarelUI.ini").c_str());
+        if (c.installer) WriteInstallerFile(c.installer);
         ASSERT_TRUE(CreateSettingsFileIfMissing());
         EXPECT_EQ(SettingsText(), ";Init file for Zhorvan\n");
         ReadStartupSettings(UiGerman);
@@ -131,10 +128,9 @@ TEST_F(SettingsFileTest, SaveWritesEveryKeyInItsOrder) {
     ASSERT_TRUE(SaveSettings());  // nothing changed
     std::string text = SettingsText();
     const char* order[] = {
-        "UILanguage=0",         "StartupAtBoot=0",           "NoStopAtUsageDlgOnStart=0",
-        "LayVert=0",            "SoundPlayLoop=0",           "SoundPlayReadType=3",
-        "SoundPlaySpeed=-9999", "SoundPlayVol=-9999",        "SoundVoiceEng=\n",
-        "SoundVoiceChn=\n",     "SoundPaySyncWord_Dialog=1", "matchCase=0\n",
+        "UILanguage=0",     "StartupAtBoot=0",     "NoStopAtUsageDlgOnStart=0", "LayVert=0",
+        "SoundPlayLoop=0",  "SoundPlayReadType=3", "SoundPlaySpeed=-9999",      "SoundPlayVol=-9999",
+        "SoundVoiceEng=\n", "SoundVoiceChn=\n",    "SoundPaySyncWord_Dialog=1", "matchCase=0\n",
     };
     size_t config = text.find("\n[Config]\n");
     ASSERT_NE(config, std::string::npos) << text;
@@ -181,8 +177,8 @@ TEST_F(SettingsFileTest, EveryFieldSurvivesSaveAndRead) {
     EXPECT_EQ(AppSettings.SoundPlayReadType, 5);
     EXPECT_EQ(AppSettings.SoundPlaySpeed, -3);
     EXPECT_EQ(AppSettings.SoundPlayVol, 77);
-    EXPECT_EQ(Str(AppSettings.SoundVoiceEng), "Microsoft Zira Desktop - English (United States)");
-    EXPECT_EQ(Str(AppSettings.SoundVoiceChn), kChineseVoice);
+    EXPECT_EQ(Bytes(AppSettings.SoundVoiceEng), "Microsoft Zira Desktop - English (United States)");
+    EXPECT_EQ(Bytes(AppSettings.SoundVoiceChn), kChineseVoice);
     EXPECT_EQ(AppSettings.SoundPaySyncWord_Dialog, 0);
     EXPECT_EQ(AppSettings.matchCase, 1);
     EXPECT_EQ(AppSettings.ShowPinyin, 1);
@@ -201,31 +197,28 @@ TEST_F(SettingsFileTest, EveryFieldSurvivesSaveAndRead) {
 TEST_F(SettingsFileTest, LongStringsAreCutAt511Bytes) {
     const std::string ascii(600, 'a');
     std::string gbk;
-    for (int i = 0; i < 300; i++)
-        gbk += "\xD6\xD0";
-    ASSERT_TRUE(WriteWholeFile(settings_, "[Config]\r\nSoundVoiceEng=" + ascii + "\r\nSoundVoiceChn=" +
-                                              gbk + "\r\n"));
+    for (int i = 0; i < 300; i++) gbk += "\xD6\xD0";
+    ASSERT_TRUE(WriteWholeFile(settings_, "[Config]\r\nSoundVoiceEng=" + ascii + "\r\nSoundVoiceChn=" + gbk + "\r\n"));
     ReadStartupSettings(UiEnglish);
-    EXPECT_EQ(Str(AppSettings.SoundVoiceEng), ascii.substr(0, 511));
+    EXPECT_EQ(Bytes(AppSettings.SoundVoiceEng), ascii.substr(0, 511));
 
     // Never half a character: 255 whole ones.
-    EXPECT_EQ(Str(AppSettings.SoundVoiceChn), gbk.substr(0, 510));
+    EXPECT_EQ(Bytes(AppSettings.SoundVoiceChn), gbk.substr(0, 510));
 
-    EXPECT_EQ(Str(ReadSettingString("Config", "Missing", ascii.c_str())), ascii.substr(0, 511));
+    EXPECT_EQ(Bytes(ReadSettingString("Config", "Missing", ascii.c_str())), ascii.substr(0, 511));
 }
 
 TEST_F(SettingsFileTest, GarbageFileReadsDefaultsAndTakesWrites) {
     std::string binary;
-    for (int i = 0; i < 4096; i++)
-        binary += char(i * 37 % 256);
+    for (int i = 0; i < 4096; i++) binary += char(i * 37 % 256);
     struct Case {
         const char* what;
         std::string bytes;
     } cases[] = {
         {"binary bytes", binary},
         {"keys without a section", "UILanguage=2\r\nSoundPlayVol=5\r\nLayVert=1\r\n"},
-        {"overlong lines", std::string(70000, 'x') + "\r\n[" + std::string(70000, 'C') +
-                               "]\r\nUILanguage=2\r\n" + std::string(70000, '=') + "\r\n"},
+        {"overlong lines", std::string(70000, 'x') + "\r\n[" + std::string(70000, 'C') + "]\r\nUILanguage=2\r\n" +
+                               std::string(70000, '=') + "\r\n"},
         {"no line ends", "[Config] UILanguage=2 LayVert=1 SoundPlayVol=5"},
         {"UTF-16 mark, odd length", std::string("\xFF\xFE[\0C\0o\0", 8) + binary.substr(0, 101)},
     };
@@ -244,7 +237,7 @@ TEST_F(SettingsFileTest, GarbageFileReadsDefaultsAndTakesWrites) {
         Scramble();
         ReadStartupSettings(UiEnglish);
         EXPECT_EQ(AppSettings.SoundPlayVol, 42);
-        EXPECT_EQ(Str(AppSettings.SoundVoiceChn), kChineseVoice);
+        EXPECT_EQ(Bytes(AppSettings.SoundVoiceChn), kChineseVoice);
     }
 }
 
@@ -258,22 +251,22 @@ void ExpectUnusableSettingsFile() {
     EXPECT_FALSE(WriteSettingString("Config", "SoundVoiceEng", "x"));
     EXPECT_FALSE(WriteToolbarPosition(1, 2));
     EXPECT_EQ(ReadSettingInt("Config", "ShowPinyin", 7), 7);
-    EXPECT_EQ(Str(ReadSettingString("Config", "SoundVoiceEng", "dflt")), "dflt");
+    EXPECT_EQ(Bytes(ReadSettingString("Config", "SoundVoiceEng", "dflt")), "dflt");
 }
 
 TEST_F(SettingsFileTest, MissingSettingsFolder) {
-    RemoveTree(t_ / "data\\Zhorvan");
-    ASSERT_FALSE(IsFolderPath(t_ / "data\\Zhorvan"));
+    RemoveTree(t_.File("data\\Zhorvan"));
+    ASSERT_FALSE(IsFolderPath(t_.File("data\\Zhorvan")));
     EXPECT_FALSE(CreateSettingsFileIfMissing());
     ExpectUnusableSettingsFile();
-    EXPECT_FALSE(FileExists(t_ / "data\\Zhorvan"));
+    EXPECT_FALSE(FileExists(t_.File("data\\Zhorvan")));
 }
 
 TEST_F(SettingsFileTest, SettingsFileLockedByAnotherProgram) {
     const std::string stored = "[Config]\r\nUILanguage=2\r\nSoundPlayVol=5\r\n";
     ASSERT_TRUE(WriteWholeFile(settings_, stored));
-    HANDLE lock = CreateFileA(settings_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE lock =
+        CreateFileA(settings_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     ExpectUnusableSettingsFile();
     CloseHandle(lock);

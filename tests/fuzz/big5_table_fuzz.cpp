@@ -28,7 +28,7 @@ constexpr DoubleByteCode kZhong{0xD6D0};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string_view in = InputBytes(data, size);
-    ScratchFolder& folder = ScratchFolder::Get();
+    FuzzFolder& folder = FuzzFolder::Get();
 
     // The file as it is: loaded exactly when it has the table's size.
     folder.Put(kBig5TableFile, in);
@@ -50,15 +50,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                 const auto gbk = DoubleByteCode(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
                 const int at = Big5TableOffset(gbk);
                 FUZZ_CHECK(at >= 0 && at + 1 < kBig5TableSize);
-                FUZZ_CHECK(Big5TableEntry(gbk) == DoubleByteCode(static_cast<unsigned char>(table[static_cast<size_t>(at)]),
-                                                                 static_cast<unsigned char>(table[static_cast<size_t>(at) + 1])));
+                FUZZ_CHECK(Big5TableEntry(gbk) ==
+                           DoubleByteCode(static_cast<unsigned char>(table[static_cast<size_t>(at)]),
+                                          static_cast<unsigned char>(table[static_cast<size_t>(at) + 1])));
             }
     }
     // The input read as GBK text, each code converted in its context.
     for (size_t i = 0; i + 1 < size; i += 2)
         CheckConversion(CodeAt(in, i), i >= 2 ? CodeAt(in, i - 2) : DoubleByteCode(),
-                        i >= 4 ? CodeAt(in, i - 4) : DoubleByteCode(), CodeAt(in, i + 2),
-                        CodeAt(in, i + 4));
+                        i >= 4 ? CodeAt(in, i - 4) : DoubleByteCode(), CodeAt(in, i + 2), CodeAt(in, i + 4));
 
     ReleaseBig5Table();
     FUZZ_CHECK(!IsBig5TableLoaded() && Big5TableEntry(kZhong) == DoubleByteCode());

@@ -29,17 +29,16 @@ std::map<std::string, std::string> Parse(std::string_view bytes) {
     return pairs;
 }
 
-AString Text(const std::string& s) { return AString::FromBytes(s.data(), static_cast<int>(s.size())); }
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string_view in = InputBytes(data, size);
     const size_t nul = in.find('\0');
-    const std::string_view files[2] = {in.substr(0, nul), nul == std::string_view::npos ? std::string_view() : in.substr(nul + 1)};
+    const std::string_view files[2] = {in.substr(0, nul),
+                                       nul == std::string_view::npos ? std::string_view() : in.substr(nul + 1)};
     const char* const names[2] = {kComponentFile, kBaseComponentFile};
 
-    ScratchFolder& folder = ScratchFolder::Get();
+    FuzzFolder& folder = FuzzFolder::Get();
     CDict& dict = FuzzDict();
     std::map<std::string, std::string> want[2];
     for (int base = 0; base < 2; base++) {
@@ -68,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     for (const auto& table : want)
         for (const auto& [key, value] : table)
             for (bool depth : {false, true}) {
-                const AString parts = dict.GetParts(Text(key), depth);
-                FUZZ_CHECK(parts == dict.GetParts(Text(key), depth));
+                const AString parts = dict.GetParts(FromBytes(key), depth);
+                FUZZ_CHECK(parts == dict.GetParts(FromBytes(key), depth));
                 FUZZ_CHECK(!parts.IsEmpty() || key.empty());
                 FUZZ_CHECK(parts.GetLength() <= 64 * 1024);  // expansions are capped, not exponential
                 if (!depth && value == key && &table == &want[0]) FUZZ_CHECK(Bytes(parts) == key);

@@ -7,6 +7,7 @@
 #include "fuzz_util.h"
 #include "lexicon/char_data_files.h"
 #include "lexicon/dict.h"
+#include "text/gbk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string_view in = InputBytes(data, size);
@@ -22,14 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         FUZZ_CHECK(Inside(text, plain) && text.find('\n') == std::string_view::npos);
         // The key is the line's first two bytes; the text starts at its fourth.
         const size_t at = text.empty() ? 0 : static_cast<size_t>(text.data() - plain.data());
-        FUZZ_CHECK(text.empty() || (at >= 3 && (at == 3 || plain[at - 4] == '\n') &&
-                                    MakeCharKey(static_cast<unsigned char>(plain[at - 3]),
-                                                static_cast<unsigned char>(plain[at - 2])) == key));
+        FUZZ_CHECK(text.empty() || (at >= 3 && (at == 3 || plain[at - 4] == '\n') && CharKeyAt(plain, at - 3) == key));
         if (want.empty()) first = key;
         want[key] = std::string(text);
     });
 
-    ScratchFolder& folder = ScratchFolder::Get();
+    FuzzFolder& folder = FuzzFolder::Get();
     folder.Put(kDefinitionFile, in);
     CDict& dict = FuzzDict();
     for (int round = 0; round < 2; round++) {
@@ -40,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         FUZZ_CHECK(dict.ToneMaskRecords.GetCount() == static_cast<int>(want.size()) - (want.empty() ? 0 : 1));
         for (const auto& [key, text] : want) {
             if (key == first) {
-                FUZZ_CHECK(!dict.ToneMaskRecords.Find(key) && Bytes(dict.ToneOrderRecords.Find(key)->definition) == text);
+                FUZZ_CHECK(!dict.ToneMaskRecords.Find(key) &&
+                           Bytes(dict.ToneOrderRecords.Find(key)->definition) == text);
                 continue;
             }
             const typArrPYs* rec = dict.ToneMaskRecords.Find(key);

@@ -1,38 +1,35 @@
 #pragma once
 // Helpers of the fuzz targets: invariant checks that trap, a per-process
 // scratch data folder, and byte views of the fuzz input.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
 
-#include "text/data_file.h"
 #include "lexicon/dict.h"
 #include "lexicon/reading_files.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/string_bytes.h"
 #include "text/ahashmap.h"
 #include "text/amap.h"
 #include "text/astring.h"
+#include "text/data_file.h"
 
 // A broken invariant is a fault the fuzzer must report, like a crash.
-#define FUZZ_CHECK(cond)                                                              \
-    do {                                                                              \
-        if (!(cond)) {                                                                \
+#define FUZZ_CHECK(cond)                                                                      \
+    do {                                                                                      \
+        if (!(cond)) {                                                                        \
             std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #cond); \
-            __builtin_trap();                                                         \
-        }                                                                             \
+            __builtin_trap();                                                                 \
+        }                                                                                     \
     } while (0)
 
 inline std::string_view InputBytes(const std::uint8_t* data, size_t size) {
     return {reinterpret_cast<const char*>(data), size};
 }
-
-inline std::string Bytes(const AString& s) { return std::string(s.GetString(), static_cast<size_t>(s.GetLength())); }
 
 // A view lies inside the buffer it was cut from.
 inline bool Inside(std::string_view part, std::string_view whole) {
@@ -43,14 +40,14 @@ inline bool Inside(std::string_view part, std::string_view whole) {
 // The process's scratch data folder, made once and removed at exit (a
 // crashed run leaves it); the data-file hook is silenced, reports are
 // expected here.
-class ScratchFolder {
+class FuzzFolder {
 public:
-    static ScratchFolder& Get() {
-        static ScratchFolder folder;
+    static FuzzFolder& Get() {
+        static FuzzFolder folder;
         return folder;
     }
-    const std::string& Path() const { return path_; }
-    std::string File(const char* name) const { return DataFilePath(path_, name); }
+    const std::string& Path() const { return folder_.Path(); }
+    std::string File(const char* name) const { return folder_.File(name); }
 
     // Writes `bytes` as the data file `name`; traps when it cannot.
     void Put(const char* name, std::string_view bytes) const {
@@ -59,20 +56,8 @@ public:
     void Remove(const char* name) const { std::remove(File(name).c_str()); }
 
 private:
-    ScratchFolder() {
-        namespace fs = std::filesystem;
-        std::error_code ec;
-        path_ = (fs::temp_directory_path(ec) / ("zh_fuzz_" + std::to_string(getpid()))).string();
-        fs::remove_all(path_, ec);
-        fs::create_directories(path_, ec);
-        FUZZ_CHECK(!ec);
-        SetDataFileHook({});
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string path_;
+    FuzzFolder() : folder_("zh_fuzz") { SetDataFileHook({}); }
+    ScratchFolder folder_;
 };
 
 // Map contents as ordered standard containers, for comparing two loads.

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     FUZZ_CHECK(parsed.empty() || 2 + 4 * (parsed.size() + readingCount) <= size);
     if (size < 2) FUZZ_CHECK(status == ReadStatus::Damaged && parsed.empty());
 
-    ScratchFolder& folder = ScratchFolder::Get();
+    FuzzFolder& folder = FuzzFolder::Get();
     const std::string path = folder.File(kGbReadingFile);
     std::vector<GbReadingRecord> back;
     FUZZ_CHECK(WriteGbReadingFile(path, parsed));

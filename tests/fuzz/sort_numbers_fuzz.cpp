@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string_view in = InputBytes(data, size);
     const auto records = Parse(in);
 
-    ScratchFolder& folder = ScratchFolder::Get();
+    FuzzFolder& folder = FuzzFolder::Get();
     const std::string copy = folder.File("roundtrip.dic");
     std::string bytes;
     FUZZ_CHECK(WriteSortFile(copy, records));

@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
 
     // What was read survives the writer and the file reader unchanged.
-    ScratchFolder& folder = ScratchFolder::Get();
+    FuzzFolder& folder = FuzzFolder::Get();
     const std::string path = folder.File(kFile);
     std::vector<ToneReadingRecord> back;
     FUZZ_CHECK(WriteToneReadingFile(path, parsed, kOrdered));

@@ -11,7 +11,7 @@
 #include "lexicon/dict.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
-    ScratchFolder& folder = ScratchFolder::Get();
+    FuzzFolder& folder = FuzzFolder::Get();
     folder.Put(kUsageFile, InputBytes(data, size));
 
     // Records for every listed character: ordered ones for odd trail bytes and

@@ -24,7 +24,7 @@ std::uint64_t Le64(const std::uint8_t* p) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
-    ScratchFolder& folder = ScratchFolder::Get();
+    FuzzFolder& folder = FuzzFolder::Get();
     const std::string path = folder.File(kWordCacheFile);
     folder.Put(kWordCacheFile, InputBytes(data, size));
 

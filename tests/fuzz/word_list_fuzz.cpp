@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
     // The loader parses the list and writes the cache; the next load (from the
     // cache when it holds enough entries) gives the same dictionary.
-    ScratchFolder& folder = ScratchFolder::Get();
+    FuzzFolder& folder = FuzzFolder::Get();
     folder.Put(kWordListFile, in);
     folder.Remove(kWordCacheFile);
     CDict& dict = FuzzDict();

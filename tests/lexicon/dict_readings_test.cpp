@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
-
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "text/data_file.h"
 #include "lexicon/dict.h"
-#include "text/big5.h"
 #include "lexicon/reading_files.h"
 #include "lexicon/representative.h"
 #include "lexicon_test_util.h"
+#include "text/big5.h"
+#include "text/data_file.h"
 
 namespace {
 
@@ -17,7 +16,9 @@ namespace {
 class HookRecorder {
 public:
     HookRecorder() {
-        previous_ = SetDataFileHook([this](const std::string& path, DataFileProblem p) { reports.push_back({path, p}); });
+        previous_ = SetDataFileHook([this](const std::string& path, DataFileProblem p) {
+            reports.push_back({path, p});
+        });
     }
     ~HookRecorder() { SetDataFileHook(std::move(previous_)); }
     std::vector<std::pair<std::string, DataFileProblem>> reports;
@@ -32,19 +33,18 @@ class DictReadings : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(WriteToneReadingFile(dir.File(kToneMaskFile),
-                                         {{Key(u"行"), {"xig", "hag"}, {0x0A, 0x02}, 1},
-                                          {Key(u"中"), {"zhog"}, {0x09}, 1},
-                                          {Key(u"好"), {"hao"}, {0x0C}, 1},
-                                          {Key(u"了"), {"le", "liao"}, {0x10, 0x04}, 1}},
+                                         {{Key("行"), {"xig", "hag"}, {0x0A, 0x02}, 1},
+                                          {Key("中"), {"zhog"}, {0x09}, 1},
+                                          {Key("好"), {"hao"}, {0x0C}, 1},
+                                          {Key("了"), {"le", "liao"}, {0x10, 0x04}, 1}},
                                          false));
         ASSERT_TRUE(WriteToneReadingFile(dir.File(kToneOrderFile),
-                                         {{Key(u"了"), {"liao", "le"}, {0x02, 0x05}, 0},
-                                          {Key(u"为"), {"wei"}, {0x14}, 1},
-                                          {Key(u"长"), {"chag", "zhag"}, {0x0A, 0x0B}, 1}},
+                                         {{Key("了"), {"liao", "le"}, {0x02, 0x05}, 0},
+                                          {Key("为"), {"wei"}, {0x14}, 1},
+                                          {Key("长"), {"chag", "zhag"}, {0x0A, 0x0B}, 1}},
                                          true));
-        ASSERT_TRUE(WriteGbReadingFile(dir.File(kGbReadingFile), {{Key(u"啊"), {"a"}},
-                                                                  {Key(u"中"), {"zhog"}},
-                                                                  {Key(u"中"), {"zhong", "zhog"}}}));
+        ASSERT_TRUE(WriteGbReadingFile(dir.File(kGbReadingFile),
+                                       {{Key("啊"), {"a"}}, {Key("中"), {"zhog"}}, {Key("中"), {"zhong", "zhog"}}}));
         EXPECT_TRUE(dict.LoadToneReadings(dir.Path()));
         EXPECT_TRUE(dict.LoadGbReadings(dir.Path()));
         EXPECT_TRUE(hook.reports.empty());
@@ -58,7 +58,7 @@ protected:
         return ToVector(out);
     }
 
-    TempDir dir;
+    ScratchFolder dir;
     HookRecorder hook;
     CDict dict;
 };
@@ -71,7 +71,7 @@ TEST_F(DictReadings, LoadsRecordsWithDefaults) {
     EXPECT_EQ(4, dict.ToneMaskRecords.GetCount());
     EXPECT_EQ(3, dict.ToneOrderRecords.GetCount());
     EXPECT_EQ(2, dict.GbReadingMap.GetCount());
-    const typArrPYs* xing = dict.ToneMaskRecords.Find(Key(u"行"));
+    const typArrPYs* xing = dict.ToneMaskRecords.Find(Key("行"));
     ASSERT_NE(nullptr, xing);
     EXPECT_EQ((std::vector<std::string>{"xig", "hag"}), ToVector(xing->readings));
     EXPECT_EQ(0x0A, xing->ToneMask[0]);
@@ -80,47 +80,44 @@ TEST_F(DictReadings, LoadsRecordsWithDefaults) {
     EXPECT_EQ(1, xing->CommonFlags);
     EXPECT_EQ(0, xing->UsageScore);
     EXPECT_TRUE(xing->definition.IsEmpty());
-    EXPECT_EQ(0, xing->reserved);
-    EXPECT_EQ(0, xing->reservedList.GetSize());
-    const typArrPYsDiaoInOrder* zhang = dict.ToneOrderRecords.Find(Key(u"长"));
+    const typArrPYsDiaoInOrder* zhang = dict.ToneOrderRecords.Find(Key("长"));
     ASSERT_NE(nullptr, zhang);
+    EXPECT_EQ((std::vector<std::string>{"chag", "zhag"}), ToVector(zhang->readings));
+    EXPECT_EQ(0x0A, zhang->ToneOrder[0]);
     EXPECT_EQ(0x0B, zhang->ToneOrder[1]);
+    EXPECT_EQ(1, zhang->CommonFlags);
+    EXPECT_EQ(0, dict.ToneOrderRecords.Find(Key("了"))->CommonFlags);
 }
 
 // Each stored reading, followed by its expansion when that differs; the
 // ch2pypz1 record wins over the ch2pypz2 one.
 TEST_F(DictReadings, GetReadings) {
-    EXPECT_EQ((std::vector<std::string>{"zhog", "zhong"}), Readings(Key(u"中")));
-    EXPECT_EQ((std::vector<std::string>{"xig", "xing", "hag", "hang"}), Readings(Key(u"行")));
-    EXPECT_EQ((std::vector<std::string>{"hao"}), Readings(Key(u"好")));
-    EXPECT_EQ((std::vector<std::string>{"le", "liao"}), Readings(Key(u"了")));
-    EXPECT_EQ((std::vector<std::string>{"chag", "chang", "zhag", "zhang"}), Readings(Key(u"长")));
+    EXPECT_EQ((std::vector<std::string>{"zhog", "zhong"}), Readings(Key("中")));
+    EXPECT_EQ((std::vector<std::string>{"xig", "xing", "hag", "hang"}), Readings(Key("行")));
+    EXPECT_EQ((std::vector<std::string>{"hao"}), Readings(Key("好")));
+    EXPECT_EQ((std::vector<std::string>{"le", "liao"}), Readings(Key("了")));
+    EXPECT_EQ((std::vector<std::string>{"chag", "chang", "zhag", "zhang"}), Readings(Key("长")));
     EXPECT_EQ((std::vector<std::string>{}), Readings(kUnknown));
-    EXPECT_EQ((std::vector<std::string>{}), Readings(Key(u"啊")));  // ch2py.bin only
+    EXPECT_EQ((std::vector<std::string>{}), Readings(Key("啊")));  // ch2py.bin only
 }
 
 TEST_F(DictReadings, GetToneSymbols) {
     struct Case {
-        const char16_t* ch;
+        const char* ch;
         const char* syllable;
         bool digits;
         bool found;
         const char* symbols;
     };
     const Case cases[] = {
-        {u"行", "xing", true, true, "24"},  // mask 0x0A
-        {u"行", "xing", false, true, "/\\"},
-        {u"行", "xig", true, true, "24"},   // compact query
-        {u"行", "hang", false, true, "/"},
-        {u"好", "hao", true, true, "34"},
-        {u"为", "wei", true, true, "42"},  // order 0x14: stored order
-        {u"为", "wei", false, true, "\\/"},
-        {u"长", "chang", true, true, "21"},
-        {u"长", "zhang", false, true, "v-"},
-        {u"了", "liao", true, true, "3"},  // from ch2pypz1.bin, not "2"
-        {u"了", "le", false, true, "."},
-        {u"好", "xing", true, false, ""},  // unknown reading empties out
-        {u"中", "zho", true, false, ""},
+        {"行", "xing", true, true, "24"},                                     // mask 0x0A
+        {"行", "xing", false, true, "/\\"}, {"行", "xig", true, true, "24"},  // compact query
+        {"行", "hang", false, true, "/"},   {"好", "hao", true, true, "34"},
+        {"为", "wei", true, true, "42"},  // order 0x14: stored order
+        {"为", "wei", false, true, "\\/"},  {"长", "chang", true, true, "21"},
+        {"长", "zhang", false, true, "v-"}, {"了", "liao", true, true, "3"},  // from ch2pypz1.bin, not "2"
+        {"了", "le", false, true, "."},     {"好", "xing", true, false, ""},  // unknown reading empties out
+        {"中", "zho", true, false, ""},
     };
     for (const Case& c : cases) {
         AString out("stale");
@@ -129,24 +126,26 @@ TEST_F(DictReadings, GetToneSymbols) {
     }
     AString out("kept");
     EXPECT_FALSE(dict.GetToneSymbols(kUnknown, AString("a"), out, true));
-    EXPECT_FALSE(dict.GetToneSymbols(Key(u"啊"), AString("a"), out, true));
+    EXPECT_FALSE(dict.GetToneSymbols(Key("啊"), AString("a"), out, true));
     EXPECT_EQ("kept", Bytes(out));
 }
 
 TEST_F(DictReadings, IsGb2312Char) {
     AStringArray readings;
-    EXPECT_TRUE(dict.IsGb2312Char(Key(u"啊"), &readings));
+    EXPECT_TRUE(dict.IsGb2312Char(Key("啊"), &readings));
     EXPECT_EQ((std::vector<std::string>{"a"}), ToVector(readings));
-    EXPECT_TRUE(dict.IsGb2312Char(Key(u"中"), &readings));
+    EXPECT_TRUE(dict.IsGb2312Char(Key("中"), &readings));
     EXPECT_EQ((std::vector<std::string>{"zhong", "zhog"}), ToVector(readings));  // the later entry
-    EXPECT_TRUE(dict.IsGb2312Char(Key(u"中")));
-    EXPECT_FALSE(dict.IsGb2312Char(Key(u"行"), &readings));
+    EXPECT_TRUE(dict.IsGb2312Char(Key("中")));
+    EXPECT_FALSE(dict.IsGb2312Char(Key("行"), &readings));
     EXPECT_FALSE(dict.IsGb2312Char(kUnknown));
 }
 
 TEST_F(DictReadings, ReadableCharAt) {
     // a 中 <81 40> b <A4 7F> <D6 20>
-    const std::string text = "a" + Gbk(u"中") + "\x81\x40" "b\xA4\x7F\xD6\x20";
+    const std::string text = "a" + GbkBytes("中") +
+                             "\x81\x40"
+                             "b\xA4\x7F\xD6\x20";
     const int len = static_cast<int>(text.size());
     struct Case {
         int offset;
@@ -164,31 +163,30 @@ TEST_F(DictReadings, ReadableCharAt) {
         {6, false, 0, "kept"},      // A4 7F: no GBK pair
         {6, true, 0, "\xA4\x7F"},   // a Big5 pair, not found
         {8, false, 0, "kept"},      // D6 20
-        {len - 1, false, 0, "kept"},
-        {len, false, 0, "kept"},
-        {-1, false, 0, "kept"},
+        {len - 1, false, 0, "kept"}, {len, false, 0, "kept"}, {-1, false, 0, "kept"},
     };
     for (const Case& c : cases) {
         char out[3] = {'k', 'e', 0};
         std::string kept = "ke";
         int r = dict.ReadableCharAt(text.data(), len, c.offset, out, c.big5);
         EXPECT_EQ(c.result, r) << c.offset << " " << c.big5;
-        EXPECT_EQ(std::string(c.out) == "kept" ? kept : std::string(c.out), std::string(out)) << c.offset << " " << c.big5;
+        EXPECT_EQ(std::string(c.out) == "kept" ? kept : std::string(c.out), std::string(out))
+            << c.offset << " " << c.big5;
     }
 }
 
 // Loaders start from empty tables; a missing file is reported once and
 // leaves its table empty.
 TEST_F(DictReadings, ReloadEmptiesAndReportsMissingFilesOnce) {
-    TempDir other;
-    ASSERT_TRUE(WriteToneReadingFile(other.File(kToneMaskFile), {{Key(u"好"), {"hao"}, {0x04}, 0}}, false));
+    ScratchFolder other;
+    ASSERT_TRUE(WriteToneReadingFile(other.File(kToneMaskFile), {{Key("好"), {"hao"}, {0x04}, 0}}, false));
     EXPECT_FALSE(dict.LoadToneReadings(other.Path() + "/"));
     ASSERT_EQ(1u, hook.reports.size());
     EXPECT_EQ(other.Path() + "/" + kToneOrderFile, hook.reports[0].first);
     EXPECT_EQ(DataFileProblem::Missing, hook.reports[0].second);
     EXPECT_EQ(1, dict.ToneMaskRecords.GetCount());
     EXPECT_EQ(0, dict.ToneOrderRecords.GetCount());
-    EXPECT_EQ((std::vector<std::string>{}), Readings(Key(u"行")));
+    EXPECT_EQ((std::vector<std::string>{}), Readings(Key("行")));
 
     hook.reports.clear();
     EXPECT_FALSE(dict.LoadGbReadings(other.Path()));
@@ -196,7 +194,7 @@ TEST_F(DictReadings, ReloadEmptiesAndReportsMissingFilesOnce) {
     EXPECT_EQ(other.File(kGbReadingFile), hook.reports[0].first);
     EXPECT_EQ(DataFileProblem::Missing, hook.reports[0].second);
     EXPECT_EQ(0, dict.GbReadingMap.GetCount());
-    EXPECT_FALSE(dict.IsGb2312Char(Key(u"啊")));
+    EXPECT_FALSE(dict.IsGb2312Char(Key("啊")));
 }
 
 // A damaged file keeps the entries read completely and is reported once.
@@ -209,13 +207,13 @@ TEST_F(DictReadings, DamagedFileKeepsCompleteEntries) {
     EXPECT_EQ(dir.File(kToneMaskFile), hook.reports[0].first);
     EXPECT_EQ(DataFileProblem::Damaged, hook.reports[0].second);
     EXPECT_EQ(2, dict.ToneMaskRecords.GetCount());
-    EXPECT_EQ((std::vector<std::string>{"zhog", "zhong"}), Readings(Key(u"中")));
-    EXPECT_EQ(nullptr, dict.ToneMaskRecords.Find(Key(u"好")));
+    EXPECT_EQ((std::vector<std::string>{"zhog", "zhong"}), Readings(Key("中")));
+    EXPECT_EQ(nullptr, dict.ToneMaskRecords.Find(Key("好")));
     EXPECT_EQ(3, dict.ToneOrderRecords.GetCount());
 }
 
 TEST(DictInit, InitOnceLoadsTheCodeTablesUntilReleased) {
-    TempDir dir;
+    ScratchFolder dir;
     std::vector<std::uint8_t> table = NewBig5Table();
     ASSERT_TRUE(SetBig5TableEntry(table, DoubleByteCode(0xC0B4), DoubleByteCode(0xA8D3)));  // 来 -> 來
     ASSERT_TRUE(WriteBig5Table(dir.File(kBig5TableFile), table));
@@ -227,7 +225,7 @@ TEST(DictInit, InitOnceLoadsTheCodeTablesUntilReleased) {
     EXPECT_EQ(403, RepresentativeMapCount());
     AString out;
     GetRepresentativeChar(out, AString("ma"), 4);
-    EXPECT_EQ(Gbk(u"嘛"), Bytes(out));
+    EXPECT_EQ(GbkBytes("嘛"), Bytes(out));
 
     CDictTop::LexiconLoaded = true;  // a loaded lexicon keeps its tables
     dict.InitOnce("no such folder");

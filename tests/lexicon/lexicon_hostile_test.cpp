@@ -1,8 +1,7 @@
 // Damaged and hostile data files: loading never crashes or hangs and keeps
 // what was read completely. Run under the sanitizer build as well.
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -26,15 +25,15 @@ void PutLe(std::string& s, std::uint32_t v, int n) {
     for (int i = 0; i < n; i++) s += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-const char* const kAllFiles[] = {kWordListFile, kWordCacheFile, kComponentFile, kBaseComponentFile,
-                                 kDefinitionFile, kUsageFile, kSortFile};
+const char* const kAllFiles[] = {kWordListFile,   kWordCacheFile, kComponentFile, kBaseComponentFile,
+                                 kDefinitionFile, kUsageFile,     kSortFile};
 
 // Every data file of the lexicon filled with random or text-like bytes.
 TEST(LexiconHostile, RandomFilesLoad) {
     std::mt19937 rng(1234);
     for (int round = 0; round < 40; round++) {
         SCOPED_TRACE(round);
-        TempDir dir;
+        ScratchFolder dir;
         for (const char* name : kAllFiles)
             ASSERT_TRUE(WriteBytes(dir.File(name), RandomBytes(rng, rng() % 3000, round % 2 == 0)));
         CDict dict;
@@ -48,7 +47,7 @@ TEST(LexiconHostile, RandomFilesLoad) {
 
 // A cache cut at every byte, and caches whose lengths and counts lie.
 TEST(LexiconHostile, DamagedCaches) {
-    TempDir dir;
+    ScratchFolder dir;
     WordMap words;
     CedictEntry e;
     e.pinyin = "ni3 hao3";
@@ -71,10 +70,10 @@ TEST(LexiconHostile, DamagedCaches) {
     PutLe(big, 0, 4), PutLe(big, 0xFFFFFFFF, 4);  // negative length: empty
     std::string lengths[] = {
         big,
-        std::string("\x01\x00\xFF\xFF\xFF\x7F", 6) + "abc",          // 2 GB headword
+        std::string("\x01\x00\xFF\xFF\xFF\x7F", 6) + "abc",  // 2 GB headword
         std::string("\x02\x00\x00\x00\x00\x80", 6) + std::string(40, '\x7F'),
         std::string("\xFF\xFF", 2),
-        "ZhWLstmp" + std::string(16, '\0'),                           // a stamp alone
+        "ZhWLstmp" + std::string(16, '\0'),  // a stamp alone
     };
     for (const std::string& bytes : lengths) {
         ASSERT_TRUE(WriteBytes(cache, bytes));
@@ -86,9 +85,9 @@ TEST(LexiconHostile, DamagedCaches) {
 
 // 100,000 lines of one headword make one entry, quickly.
 TEST(LexiconHostile, IdenticalHeadwords) {
-    TempDir dir;
+    ScratchFolder dir;
     std::string list;
-    const std::string line = Utf8(u"你好 你好 [ni3 hao3] /hello/\n");
+    const std::string line = std::string("你好 你好 [ni3 hao3] /hello/\n");
     for (int i = 0; i < 100000; i++) list += line;
     ASSERT_TRUE(WriteBytes(dir.File(kWordListFile), list));
     auto start = std::chrono::steady_clock::now();
@@ -115,9 +114,10 @@ TEST(LexiconHostile, DoublingComponents) {
 
 // Lines without separators, one very long line, lone lead bytes.
 TEST(LexiconHostile, MalformedText) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string huge(100000, '\xB0');
-    ASSERT_TRUE(WriteBytes(dir.File(kWordListFile), huge + "\n" + Utf8(u"你好你好ni3hao3/hi/\n[]\n][\n你[\n你]]]\n") + huge));
+    ASSERT_TRUE(WriteBytes(dir.File(kWordListFile),
+                           huge + "\n" + std::string("你好你好ni3hao3/hi/\n[]\n][\n你[\n你]]]\n") + huge));
     ASSERT_TRUE(WriteBytes(dir.File(kComponentFile), huge + "\nR\nR\nRRR\n\xB0\n\xB0"));
     ASSERT_TRUE(WriteBytes(dir.File(kDefinitionFile), std::string("\n\n\x01\n", 4)));
     ASSERT_TRUE(WriteBytes(dir.File(kUsageFile), "\xB0"));
@@ -136,14 +136,14 @@ TEST(LexiconHostile, MalformedText) {
 
 // The 32001st listed character and later ones get 0, not a wrapped score.
 TEST(LexiconHostile, UsageScoreDoesNotWrap) {
-    TempDir dir;
-    ASSERT_TRUE(WriteToneReadingFile(dir.File(kToneMaskFile), {{Key(u"好"), {"hao"}, {0x0C}, 1}}, false));
+    ScratchFolder dir;
+    ASSERT_TRUE(WriteToneReadingFile(dir.File(kToneMaskFile), {{Key("好"), {"hao"}, {0x0C}, 1}}, false));
     std::vector<CharKey> usage(32005, MakeCharKey(0x81, 0x40));
-    usage.push_back(Key(u"好"));
+    usage.push_back(Key("好"));
     ASSERT_TRUE(WriteUsageFile(dir.File(kUsageFile), usage));
     CDict dict;
     dict.LoadToneReadings(dir.Path());
-    EXPECT_EQ(0, dict.ToneMaskRecords.Find(Key(u"好"))->UsageScore);
+    EXPECT_EQ(0, dict.ToneMaskRecords.Find(Key("好"))->UsageScore);
 }
 
 }  // namespace

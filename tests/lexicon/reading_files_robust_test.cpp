@@ -1,9 +1,8 @@
 // Damaged reading files: every parse runs on an exact-size heap copy, so a
 // read past the end shows under AddressSanitizer; every delivered reading
 // must lie inside the buffer, and only complete entries are delivered.
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <memory>
 #include <random>
 #include <string>
@@ -111,7 +110,7 @@ protected:
             << kFormatNames[f] << ": " << what << ", " << p.entries.size() << " entries";
     }
 
-    TempDir dir;
+    ScratchFolder dir;
     std::string bytes[3];
     std::vector<size_t> ends[3];  // ends[f][k]: size of the file holding the first k entries
     std::vector<GbReadingRecord> full[3];
@@ -147,9 +146,11 @@ TEST_F(DamagedFiles, BlownUpCounts) {
     // a length over 255) and of the last one (the bytes run out).
     for (size_t entry : {1, 2}) {
         const size_t count = ends[kGb][entry] + 2;
-        for (const std::string& n : {"\xFF\xFF\xFF\xFF\xFF\xFF"s, "\xFF\xFF\x00\x00\x00\x40"s, "\xFE\xFF"s, "\x03\x00"s}) {
+        for (const std::string& n :
+             {"\xFF\xFF\xFF\xFF\xFF\xFF"s, "\xFF\xFF\x00\x00\x00\x40"s, "\xFE\xFF"s, "\x03\x00"s}) {
             std::string b = gb.substr(0, count) + n + gb.substr(count + 2);
-            ExpectKept(kGb, b, entry, "reading count of " + std::to_string(n.size()) + " bytes in entry " + std::to_string(entry));
+            ExpectKept(kGb, b, entry,
+                       "reading count of " + std::to_string(n.size()) + " bytes in entry " + std::to_string(entry));
         }
     }
 }
@@ -187,7 +188,11 @@ TEST_F(DamagedFiles, ToneReadingCountsAboveSix) {
             ExpectKept(f, b, 1, "reading count " + std::to_string(n));
         }
         std::string seven = "\0\0\0\0\x01\0\xB0\xA1\x07"s;
-        for (int i = 0; i < 7; i++) seven += f == kOrders ? "\x01" "a\x01\x00"s : "\x01" "a\x01"s;
+        for (int i = 0; i < 7; i++)
+            seven += f == kOrders ? "\x01"
+                                    "a\x01\x00"s
+                                  : "\x01"
+                                    "a\x01"s;
         ExpectKept(f, seven + '\0', 0, "seven well-formed readings");
     }
 }

@@ -1,9 +1,9 @@
-#include <gtest/gtest.h>
+#include "lexicon/reading_files.h"
 
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-#include "lexicon/reading_files.h"
 #include "lexicon_test_util.h"
 
 using namespace std::string_literals;
@@ -44,7 +44,7 @@ TEST(ReadingFiles, ToneMaskAndOrder) {
 // The writers produce exactly the documented bytes, and the readers give the
 // records back.
 TEST(ReadingFiles, WritersProduceTheFormatsAndReadersInvertThem) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::vector<ToneReadingRecord> masks = {
         {kZhong, {"zhog"}, {0x0A}, 1},
         {kXing, {"xig", "hag"}, {0x02, 0x06}, 0},
@@ -55,18 +55,21 @@ TEST(ReadingFiles, WritersProduceTheFormatsAndReadersInvertThem) {
     ASSERT_TRUE(WriteToneReadingFile(dir.File(kToneOrderFile), orders, true));
     ASSERT_TRUE(WriteGbReadingFile(dir.File(kGbReadingFile), gb));
 
-    EXPECT_EQ("\0\0\0\0\x02\0"s
-              "\xD6\xD0\x01\x04zhog\x0A\x01"
-              "\xD0\xD0\x02\x03xig\x02\x03hag\x06\x00"s,
-              ReadBytes(dir.File(kToneMaskFile)));
-    EXPECT_EQ("\0\0\0\0\x01\0"s
-              "\xD0\xD0\x02\x04hang\x14\x01\x00\x03\x00\x02"s,
-              ReadBytes(dir.File(kToneOrderFile)));
-    EXPECT_EQ("\x03\0"s
-              "\xB0\xA1\x01\0\x01\0\0\0a"s
-              "\xD6\xD0\x02\0\x05\0\0\0zhong\x03\0\0\0zho"s
-              "\xD0\xD0\0\0"s,
-              ReadBytes(dir.File(kGbReadingFile)));
+    EXPECT_EQ(
+        "\0\0\0\0\x02\0"s
+        "\xD6\xD0\x01\x04zhog\x0A\x01"
+        "\xD0\xD0\x02\x03xig\x02\x03hag\x06\x00"s,
+        ReadBytes(dir.File(kToneMaskFile)));
+    EXPECT_EQ(
+        "\0\0\0\0\x01\0"s
+        "\xD0\xD0\x02\x04hang\x14\x01\x00\x03\x00\x02"s,
+        ReadBytes(dir.File(kToneOrderFile)));
+    EXPECT_EQ(
+        "\x03\0"s
+        "\xB0\xA1\x01\0\x01\0\0\0a"s
+        "\xD6\xD0\x02\0\x05\0\0\0zhong\x03\0\0\0zho"s
+        "\xD0\xD0\0\0"s,
+        ReadBytes(dir.File(kGbReadingFile)));
 
     std::vector<ToneReadingRecord> toneBack;
     std::vector<GbReadingRecord> gbBack;
@@ -80,14 +83,16 @@ TEST(ReadingFiles, WritersProduceTheFormatsAndReadersInvertThem) {
 
 // Counts of 0xFFFF and more take the escape: 0xFFFF, then a u32.
 TEST(ReadingFiles, GbCountEscapeRoundTrips) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.File(kGbReadingFile);
     for (size_t n : {size_t{0xFFFE}, size_t{0xFFFF}, size_t{70000}}) {
         std::vector<GbReadingRecord> records(n);
         for (size_t i = 0; i < n; i++) records[i] = {static_cast<CharKey>(i), {i % 2 ? "a" : ""}};
         ASSERT_TRUE(WriteGbReadingFile(path, records));
         std::string bytes = ReadBytes(path);
-        std::string head = n < 0xFFFF ? "\xFE\xFF"s : "\xFF\xFF"s + std::string(1, char(n & 0xFF)) + char(n >> 8 & 0xFF) + char(n >> 16) + '\0';
+        std::string head =
+            n < 0xFFFF ? "\xFE\xFF"s
+                       : "\xFF\xFF"s + std::string(1, char(n & 0xFF)) + char(n >> 8 & 0xFF) + char(n >> 16) + '\0';
         EXPECT_EQ(head, bytes.substr(0, head.size())) << n;
         std::vector<GbReadingRecord> back;
         EXPECT_EQ(ReadStatus::Ok, ReadGbReadingFile(path, back));
@@ -105,7 +110,7 @@ TEST(ReadingFiles, GbCountEscapeRoundTrips) {
 // What a format cannot hold is refused before anything is written; the
 // limits themselves are accepted.
 TEST(ReadingFiles, WritersRefuseWhatTheFormatCannotHold) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string longest(255, 'n'), tooLong(256, 'n');
     struct ToneCase {
         const char* what;
@@ -147,7 +152,7 @@ TEST(ReadingFiles, WritersRefuseWhatTheFormatCannotHold) {
 }
 
 TEST(ReadingFiles, MissingFileIsMissing) {
-    TempDir dir;
+    ScratchFolder dir;
     std::vector<ToneReadingRecord> tone = {{kA, {"a"}, {1}, 0}};
     std::vector<GbReadingRecord> gb = {{kA, {"a"}}};
     EXPECT_EQ(ReadStatus::Missing, ReadToneReadingFile(dir.File(kToneMaskFile), false, tone));

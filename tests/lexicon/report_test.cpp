@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -17,24 +16,24 @@ std::u16string Text(const PlainReportPane& pane) { return pane.Text(); }
 class Reports : public ::testing::Test {
 protected:
     void SetUp() override {
-        AddChar(u"好", {{"hao", {3, 4}}}, "good", 1);
-        AddChar(u"中", {{"zhog", {1, 4}}}, "middle", 0);
-        AddChar(u"你", {{"ni", {3}}}, "you", 1);
-        AddChar(u"弋", {{"yi", {4}}}, "shoot", 0);
-        dict.GbReadingMap[Key(u"中")].Add("zhong");
-        Parts(u"好", Gbk(u"女子"));
-        Parts(u"你", Gbk(u"亻尔"));
-        Parts(u"女", "");
-        Parts(u"子", "");
-        Parts(u"弋", "");
-        dict.BaseComponentTable.SetAt(G(u"女"), "531");
-        dict.BaseComponentTable.SetAt(G(u"子"), "521");
-        dict.BaseComponentTable.SetAt(G(u"弋"), A("1" + Gbk(u"ｖ") + "4"));
-        CedictEntry& e = dict.WordDictionary[G(u"你好")];
+        AddChar("好", {{"hao", {3, 4}}}, "good", 1);
+        AddChar("中", {{"zhog", {1, 4}}}, "middle", 0);
+        AddChar("你", {{"ni", {3}}}, "you", 1);
+        AddChar("弋", {{"yi", {4}}}, "shoot", 0);
+        dict.GbReadingMap[Key("中")].Add("zhong");
+        Parts("好", GbkBytes("女子"));
+        Parts("你", GbkBytes("亻尔"));
+        Parts("女", "");
+        Parts("子", "");
+        Parts("弋", "");
+        dict.BaseComponentTable.SetAt(Gbk("女"), "531");
+        dict.BaseComponentTable.SetAt(Gbk("子"), "521");
+        dict.BaseComponentTable.SetAt(Gbk("弋"), FromBytes("1" + GbkBytes("ｖ") + "4"));
+        CedictEntry& e = dict.WordDictionary[Gbk("你好")];
         e.pinyin = "ni3 hao3";
         e.definitions = "hello/hi";
     }
-    void AddChar(const char16_t* ch, std::vector<std::pair<const char*, std::vector<int>>> readings, const char* def,
+    void AddChar(const char* ch, std::vector<std::pair<const char*, std::vector<int>>> readings, const char* def,
                  int common) {
         typArrPYs& r = dict.ToneMaskRecords[Key(ch)];
         for (size_t i = 0; i < readings.size(); i++) {
@@ -43,11 +42,10 @@ protected:
         }
         r.definition = def;
         r.CommonFlags = static_cast<std::uint8_t>(common);
-        dict.ComponentTable.SetAt(G(ch), G(ch));
+        dict.ComponentTable.SetAt(Gbk(ch), Gbk(ch));
     }
-    void Parts(const char16_t* ch, const std::string& value) { dict.ComponentTable.SetAt(G(ch), A(value)); }
+    void Parts(const char* ch, const std::string& value) { dict.ComponentTable.SetAt(Gbk(ch), FromBytes(value)); }
 
-    static std::u16string U(const char16_t* s) { return s; }
     static int Pos(const std::u16string& text, const char16_t* what) { return static_cast<int>(text.find(what)); }
 
     CDict dict;
@@ -55,7 +53,7 @@ protected:
 };
 
 TEST_F(Reports, CharacterReportWithChineseLabels) {
-    const ReportSpan span = CharReport(pane, dict, G(u"好"), {1});
+    const ReportSpan span = CharReport(pane, dict, Gbk("好"), {1});
     const std::u16string expected =
         u" 好  hǎo 上声, hào 去声\n\n【字义】good\n\n【分解】女子\n【笔顺】(折丿一)(折丨一)\n\n\n"
         u"【2500 Common Character Set】\n\n\n\nGB码: BAC3    Unicode: 22909(597D)\n";
@@ -68,12 +66,13 @@ TEST_F(Reports, LabelsFollowTheInterfaceLanguage) {
     for (int language : {0, 1, 2, 3}) {
         SCOPED_TRACE(language);
         const bool chinese = language == 1 || language == 2;
-        const ReportSpan span = CharReport(pane, dict, G(u"中"), {language});
+        const ReportSpan span = CharReport(pane, dict, Gbk("中"), {language});
         const std::u16string text = Text(pane);
         EXPECT_EQ(chinese, text.find(u"【字义】middle") != std::u16string::npos);
         EXPECT_EQ(!chinese, text.find(u"【Definition】 middle") != std::u16string::npos);
-        EXPECT_EQ(chinese ? u"\n\nGB码: D6D0    Unicode: 20013(4E2D)\n" : u"\n\nGB Code: D6D0    Unicode: 20013(4E2D)\n",
-                  text.substr(static_cast<size_t>(span.end)));
+        EXPECT_EQ(
+            chinese ? u"\n\nGB码: D6D0    Unicode: 20013(4E2D)\n" : u"\n\nGB Code: D6D0    Unicode: 20013(4E2D)\n",
+            text.substr(static_cast<size_t>(span.end)));
         EXPECT_EQ(Pos(text, u"【"), span.labelStart) << "the label is the first bracket";
         EXPECT_NE(std::u16string::npos, text.find(chinese ? u"【分解】" : u"【Parts】"));
         EXPECT_NE(std::u16string::npos, text.find(chinese ? u"【笔顺】" : u"【Stroke Order】"));
@@ -83,50 +82,52 @@ TEST_F(Reports, LabelsFollowTheInterfaceLanguage) {
 }
 
 TEST_F(Reports, DepthOfTheDecompositionDependsOnTheLanguage) {
-    CharReport(pane, dict, G(u"好"), {0});
+    CharReport(pane, dict, Gbk("好"), {0});
     const std::u16string text = Text(pane);
-    EXPECT_NE(std::u16string::npos, text.find(u"【Parts】折丿一折丨一\n【Stroke Order】折丿一折丨一\n")) << "single strokes: no parentheses";
+    EXPECT_NE(std::u16string::npos, text.find(u"【Parts】折丿一折丨一\n【Stroke Order】折丿一折丨一\n"))
+        << "single strokes: no parentheses";
 }
 
 TEST_F(Reports, CharacterWithoutRecords) {
-    const ReportLabels labels{1, [](const AString& english) {
-                                  return english == "Not Common Character" ? G(u"非常用字") : english;
-                              }};
-    const ReportSpan span = CharReport(pane, dict, G(u"丂"), labels);
-    const std::u16string expected = u" 丂\n\n【字义】\n\n【分解】丂\n【笔顺】丂\n\n\n【非常用字】\n\n\n\nGB码: 8140    Unicode: 19970(4E02)\n";
+    const ReportLabels labels{
+        1, [](const AString& english) { return english == "Not Common Character" ? Gbk("非常用字") : english; }};
+    const ReportSpan span = CharReport(pane, dict, Gbk("丂"), labels);
+    const std::u16string expected =
+        u" 丂\n\n【字义】\n\n【分解】丂\n【笔顺】丂\n\n\n【非常用字】\n\n\n\nGB码: 8140    Unicode: 19970(4E02)\n";
     EXPECT_EQ(expected, Text(pane));
     EXPECT_EQ(Pos(expected, u"【字义】"), span.labelStart);
 }
 
 TEST_F(Reports, StrokeNoteOnlyWithTheBentStroke) {
     const ReportLabels chinese{1};
-    EXPECT_EQ(Gbk(u"【笔顺】(一ｖ＼)\n\n*ｖ代表类似\"弋\"中的折笔划."), Bytes(StrokeOrderBlock(dict, G(u"弋"), chinese)));
-    EXPECT_EQ(Gbk(u"【笔顺】(折丿一)"), Bytes(StrokeOrderBlock(dict, G(u"女"), chinese)));
-    EXPECT_EQ(Gbk(u"【笔顺】"), Bytes(StrokeOrderBlock(dict, AString(), chinese)));
-    EXPECT_EQ(Gbk(u"【分解】一丨丿＼折x女\n"), Bytes(PartsBlock(A("12345x" + Gbk(u"女")), chinese)));
+    EXPECT_EQ(GbkBytes("【笔顺】(一ｖ＼)\n\n*ｖ代表类似\"弋\"中的折笔划."),
+              Bytes(StrokeOrderBlock(dict, Gbk("弋"), chinese)));
+    EXPECT_EQ(GbkBytes("【笔顺】(折丿一)"), Bytes(StrokeOrderBlock(dict, Gbk("女"), chinese)));
+    EXPECT_EQ(GbkBytes("【笔顺】"), Bytes(StrokeOrderBlock(dict, AString(), chinese)));
+    EXPECT_EQ(GbkBytes("【分解】一丨丿＼折x女\n"), Bytes(PartsBlock(FromBytes("12345x" + GbkBytes("女")), chinese)));
 }
 
 TEST_F(Reports, WordReport) {
-    const ReportSpan span = WordReport(pane, dict, G(u"你好"), {0});
+    const ReportSpan span = WordReport(pane, dict, Gbk("你好"), {0});
     const std::u16string expected =
         u" 你好 nǐ hǎo\n\n【Definition】 hello/hi\n\n【Parts】亻尔 女子 \n【Stroke Order】亻尔 (折丿一)(折丨一) \n\n";
     EXPECT_EQ(expected, Text(pane));
     EXPECT_EQ((ReportSpan{Pos(expected, u"【Definition】"), static_cast<int>(expected.size())}), span);
 
-    pane.SetGbkText(A("kept"));
-    EXPECT_EQ(ReportSpan{}, WordReport(pane, dict, G(u"好你"), {0}));
+    pane.SetGbkText(FromBytes("kept"));
+    EXPECT_EQ(ReportSpan{}, WordReport(pane, dict, Gbk("好你"), {0}));
     EXPECT_EQ(u"kept", Text(pane));
 }
 
 TEST_F(Reports, WordListFormats) {
     AStringArray words, pinyins, defs;
-    words.Add(G(u"你好"));
+    words.Add(Gbk("你好"));
     pinyins.Add("ni3 hao3");
     defs.Add("hello");
     for (bool showPinyin : {true, false}) {
         SCOPED_TRACE(showPinyin);
         PlainReportPane list;
-        list.SetGbkText(A("x"));
+        list.SetGbkText(FromBytes("x"));
         AppendWordList(list, words, pinyins, defs, "Kai", "Arial", showPinyin);
         EXPECT_EQ(showPinyin ? u"x你好ni3 hao3 hello" : u"x你好 hello", Text(list));
         const auto runs = list.Runs();
@@ -142,7 +143,7 @@ TEST_F(Reports, WordListFormats) {
 
 TEST_F(Reports, InfoPaneReportsASingleCharacter) {
     std::vector<typWordPos> map{{1, 2, 3, 4}};
-    EXPECT_EQ(1, FillInfoPane(pane, dict, G(u"「好」"), {{1}, "Kai", true}, map));
+    EXPECT_EQ(1, FillInfoPane(pane, dict, Gbk("「好」"), {{1}, "Kai", true}, map));
     EXPECT_TRUE(map.empty());
     const std::u16string text = Text(pane);
     ASSERT_EQ(u" 好", text.substr(0, 2));
@@ -157,7 +158,7 @@ TEST_F(Reports, InfoPaneReportsASingleCharacter) {
 
 TEST_F(Reports, InfoPaneReportsAWordWithItsParts) {
     std::vector<typWordPos> map;
-    EXPECT_EQ(1, FillInfoPane(pane, dict, G(u"你好"), {{0}, "Kai", true}, map));
+    EXPECT_EQ(1, FillInfoPane(pane, dict, Gbk("你好"), {{0}, "Kai", true}, map));
     const std::u16string text = Text(pane);
     EXPECT_EQ(u" 你好 nǐ hǎo", text.substr(0, 10));
     EXPECT_EQ(450, pane.FormatAt(1).twips);
@@ -171,7 +172,7 @@ TEST_F(Reports, InfoPaneReportsAWordWithItsParts) {
 
 TEST_F(Reports, InfoPaneListsWords) {
     std::vector<typWordPos> map;
-    const AString text = G(u"你好，中abc好");
+    const AString text = Gbk("你好，中abc好");
     EXPECT_EQ(1, FillInfoPane(pane, dict, text, {{0}, "Kai", true}, map));
     // The comma between readable characters is passed over (but counted).
     EXPECT_EQ(u"你好nǐ hǎo hello/hi中zhōng,zhòng middleabc好hǎo,hào good", Text(pane));
@@ -189,8 +190,8 @@ TEST_F(Reports, InfoPaneListsWords) {
 
 TEST_F(Reports, InfoPaneNeedsTwoBytes) {
     std::vector<typWordPos> map{{1, 2, 3, 4}};
-    pane.SetGbkText(A("old"));
-    EXPECT_EQ(0, FillInfoPane(pane, dict, A("a"), {}, map));
+    pane.SetGbkText(FromBytes("old"));
+    EXPECT_EQ(0, FillInfoPane(pane, dict, FromBytes("a"), {}, map));
     EXPECT_EQ(u"", Text(pane));
     EXPECT_TRUE(map.empty());
 }

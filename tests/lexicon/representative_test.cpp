@@ -1,11 +1,13 @@
-#include <gtest/gtest.h>
+#include "lexicon/representative.h"
 
+#include <gtest/gtest.h>
 #include <iterator>
 #include <set>
 #include <string>
+#include <string_view>
 
-#include "lexicon/representative.h"
 #include "lexicon_test_util.h"
+#include "text/gbk.h"
 
 namespace {
 
@@ -61,17 +63,17 @@ TEST_F(Representative, SampleRowsMatchTheTable) {
         const char16_t* chars;
     };
     const Row rows[] = {
-        {"a", u"阿啊啊啊啊"},   {"e", u"屙鹅恶遏诶"},   {"o", u"喔哦---"},     {"er", u"-而尔二-"},
-        {"yue", u"约--阅-"},    {"bo", u"拨驳跛檗卜"},  {"ce", u"---册-"},     {"da", u"搭达打大瘩"},
-        {"dia", u"--嗲--"},     {"fo", u"-佛---"},      {"gei", u"--给--"},    {"kuang", u"筐狂夼矿-"},
-        {"lv", u"-驴吕律-"},    {"lue", u"---略-"},     {"ma", u"妈麻马骂嘛"}, {"me", u"----么"},
-        {"nv", u"--女恧-"},     {"nue", u"---虐-"},     {"xu", u"须徐许续蓿"}, {"zhe", u"遮哲者蔗着"},
-        {"zhuo", u"桌擢---"},   {"zhuang", u"装-奘状-"}, {"shui", u"-谁水睡-"}, {"dei", u"-----"},
+        {"a", u"阿啊啊啊啊"}, {"e", u"屙鹅恶遏诶"},    {"o", u"喔哦---"},     {"er", u"-而尔二-"},
+        {"yue", u"约--阅-"},  {"bo", u"拨驳跛檗卜"},   {"ce", u"---册-"},     {"da", u"搭达打大瘩"},
+        {"dia", u"--嗲--"},   {"fo", u"-佛---"},       {"gei", u"--给--"},    {"kuang", u"筐狂夼矿-"},
+        {"lv", u"-驴吕律-"},  {"lue", u"---略-"},      {"ma", u"妈麻马骂嘛"}, {"me", u"----么"},
+        {"nv", u"--女恧-"},   {"nue", u"---虐-"},      {"xu", u"须徐许续蓿"}, {"zhe", u"遮哲者蔗着"},
+        {"zhuo", u"桌擢---"}, {"zhuang", u"装-奘状-"}, {"shui", u"-谁水睡-"}, {"dei", u"-----"},
     };
     for (const Row& row : rows) {
         for (int t = 0; t < 5; t++) {
-            char16_t ch[2] = {row.chars[t], 0};
-            std::string expected = ch[0] == u'-' ? "" : Gbk(ch);
+            const char16_t ch = row.chars[t];
+            const std::string expected = ch == u'-' ? "" : Bytes(GbkFromUtf16(std::u16string_view(&ch, 1)));
             EXPECT_EQ(expected, Rep(row.syllable, t)) << row.syllable << " tone " << t + 1;
         }
     }
@@ -81,12 +83,13 @@ TEST_F(Representative, GetRepresentativeChar) {
     struct Case {
         const char* syllable;
         int toneIndex;
-        const char16_t* expected;  // empty: nothing
+        const char* expected;  // empty: nothing
     };
     const Case cases[] = {
-        {"ma", 4, u"嘛"},   {"xiang", 4, u""}, {"xiang", 3, u"向"},
-        {"zhog", 0, u"终"}, {"xio", 2, u"小"},  {"jv", 0, u"居"},  {"zhug", 3, u"状"},  // compact spellings
-        {"xyz", 0, u""},    {"", 0, u""},      {"ma", -1, u""},   {"ma", 5, u""},     {"MA", 0, u""},
+        {"ma", 4, "嘛"}, {"xiang", 4, ""},  {"xiang", 3, "向"}, {"zhog", 0, "终"}, {"xio", 2, "小"},
+        {"jv", 0, "居"}, {"zhug", 3, "状"},  // compact spellings
+        {"xyz", 0, ""},  {"", 0, ""},       {"ma", -1, ""},     {"ma", 5, ""},     {"MA", 0, ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(Gbk(c.expected), Rep(c.syllable, c.toneIndex)) << c.syllable << " " << c.toneIndex;
+    for (const Case& c : cases)
+        EXPECT_EQ(GbkBytes(c.expected), Rep(c.syllable, c.toneIndex)) << c.syllable << " " << c.toneIndex;
 }

@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
+#include "lexicon/word_dict.h"
 
 #include <chrono>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-#include "lexicon/word_dict.h"
 #include "lexicon_fixture.h"
 
 namespace {
@@ -16,37 +16,37 @@ struct LineCase {
     const char* name;
     std::string line;
     bool stored;
-    const char16_t* headword;
+    const char* headword;
     const char* pinyin;
-    const char16_t* definitions;
+    const char* definitions;
 };
 
 TEST(WordListLine, Parses) {
     const LineCase cases[] = {
-        {"plain", Utf8(u"你好 你好 [ni3 hao3] /hello/hi/"), true, u"你好", "ni3 hao3", u"hello/hi"},
-        {"traditional first", Utf8(u"說話 说话 [shuo1 hua4] /to speak/to talk/\n"), true, u"说话", "shuo1 hua4",
-         u"to speak/to talk"},
-        {"leading white, CR LF, upper case", Utf8(u" \t\r中國 中国 [Zhong1 guo2] /China/\r\n"), true, u"中国",
-         "zhong1 guo2", u"China"},
-        {"comma ends the traditional form", Utf8(u"妳們,你们 [ni3 men5] /you/"), true, u"你们", "ni3 men5", u"you"},
-        {"semicolon", Utf8(u"甲;乙丙 [yi3 bing3] /x/"), true, u"乙丙", "yi3 bing3", u"x"},
-        {"no separator: the whole form", Utf8(u"你好[ni3 hao3] /hi/"), true, u"你好", "ni3 hao3", u"hi"},
-        {"spaces in the brackets", Utf8(u"你好 你好 [  ni3 hao3  ] /hi/"), true, u"你好", "ni3 hao3", u"hi"},
-        {"nothing after the bracket keeps leading spaces", Utf8(u"你好 你好 [  ni3 hao3  ]"), true, u"你好",
-         "  ni3 hao3", u""},
-        {"spaces and slashes before, white around definitions", Utf8(u"你好 你好 [ni3] // / hello /hi /"), true,
-         u"你好", "ni3", u"hello /hi"},
-        {"one trailing slash only", Utf8(u"你好 你好 [ni3] /hi//"), true, u"你好", "ni3", u"hi/"},
-        {"no GBK form becomes ?", Utf8(u"你好 你好 [ni3] /Thai \u0E01/"), true, u"你好", "ni3", u"Thai ?"},
-        {"one-character headword", Utf8(u"好 好 [hao3] /good/"), true, u"好", "hao3", u"good"},
-        {"comment", Utf8(u"# 你好 你好 [ni3 hao3] /hi/"), false, nullptr, nullptr, nullptr},
-        {"Latin first", Utf8(u"A 阿 [a1] /x/"), false, nullptr, nullptr, nullptr},
+        {"plain", std::string("你好 你好 [ni3 hao3] /hello/hi/"), true, "你好", "ni3 hao3", "hello/hi"},
+        {"traditional first", std::string("說話 说话 [shuo1 hua4] /to speak/to talk/\n"), true, "说话", "shuo1 hua4",
+         "to speak/to talk"},
+        {"leading white, CR LF, upper case", std::string(" \t\r中國 中国 [Zhong1 guo2] /China/\r\n"), true, "中国",
+         "zhong1 guo2", "China"},
+        {"comma ends the traditional form", std::string("妳們,你们 [ni3 men5] /you/"), true, "你们", "ni3 men5", "you"},
+        {"semicolon", std::string("甲;乙丙 [yi3 bing3] /x/"), true, "乙丙", "yi3 bing3", "x"},
+        {"no separator: the whole form", std::string("你好[ni3 hao3] /hi/"), true, "你好", "ni3 hao3", "hi"},
+        {"spaces in the brackets", std::string("你好 你好 [  ni3 hao3  ] /hi/"), true, "你好", "ni3 hao3", "hi"},
+        {"nothing after the bracket keeps leading spaces", std::string("你好 你好 [  ni3 hao3  ]"), true, "你好",
+         "  ni3 hao3", ""},
+        {"spaces and slashes before, white around definitions", std::string("你好 你好 [ni3] // / hello /hi /"), true,
+         "你好", "ni3", "hello /hi"},
+        {"one trailing slash only", std::string("你好 你好 [ni3] /hi//"), true, "你好", "ni3", "hi/"},
+        {"no GBK form becomes ?", std::string("你好 你好 [ni3] /Thai \u0E01/"), true, "你好", "ni3", "Thai ?"},
+        {"one-character headword", std::string("好 好 [hao3] /good/"), true, "好", "hao3", "good"},
+        {"comment", std::string("# 你好 你好 [ni3 hao3] /hi/"), false, nullptr, nullptr, nullptr},
+        {"Latin first", std::string("A 阿 [a1] /x/"), false, nullptr, nullptr, nullptr},
         {"blank", " \t\r\n", false, nullptr, nullptr, nullptr},
-        {"no [", Utf8(u"你好 你好 ni3 hao3 /hi/"), false, nullptr, nullptr, nullptr},
-        {"no ]", Utf8(u"你好 你好 [ni3 hao3 /hi/"), false, nullptr, nullptr, nullptr},
-        {"] only before [", Utf8(u"你好 你]好 [ni3 hao3 /hi/"), false, nullptr, nullptr, nullptr},
-        {"headword of one byte", Utf8(u"你好 x [ni3] /hi/"), false, nullptr, nullptr, nullptr},
-        {"empty headword", Utf8(u"你好  [ni3] /hi/"), false, nullptr, nullptr, nullptr},
+        {"no [", std::string("你好 你好 ni3 hao3 /hi/"), false, nullptr, nullptr, nullptr},
+        {"no ]", std::string("你好 你好 [ni3 hao3 /hi/"), false, nullptr, nullptr, nullptr},
+        {"] only before [", std::string("你好 你]好 [ni3 hao3 /hi/"), false, nullptr, nullptr, nullptr},
+        {"headword of one byte", std::string("你好 x [ni3] /hi/"), false, nullptr, nullptr, nullptr},
+        {"empty headword", std::string("你好  [ni3] /hi/"), false, nullptr, nullptr, nullptr},
     };
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -55,9 +55,9 @@ TEST(WordListLine, Parses) {
         entry.reservedValue = 9;
         ASSERT_EQ(c.stored, ParseWordListLine(c.line, headword, entry));
         if (!c.stored) continue;
-        EXPECT_EQ(Gbk(c.headword), Bytes(headword));
+        EXPECT_EQ(GbkBytes(c.headword), Bytes(headword));
         EXPECT_EQ(c.pinyin, Bytes(entry.pinyin));
-        EXPECT_EQ(Gbk(c.definitions), Bytes(entry.definitions));
+        EXPECT_EQ(GbkBytes(c.definitions), Bytes(entry.definitions));
         EXPECT_EQ(0, entry.reservedValue);
     }
 }
@@ -65,21 +65,22 @@ TEST(WordListLine, Parses) {
 // Duplicates: the last line wins; a line longer than 15999 bytes is read in
 // pieces, each taken as a line of its own.
 TEST(WordList, LastLineWinsAndLongLinesSplit) {
-    std::string list = Utf8(u"你好 你好 [ni3 hao3] /hello/\n# comment\n") + Utf8(u"你好 你好 [ni2 hao3] /hi/\n");
-    std::string longLine = Utf8(u"好好 好好 [hao3 hao3] /");
+    std::string list =
+        std::string("你好 你好 [ni3 hao3] /hello/\n# comment\n") + std::string("你好 你好 [ni2 hao3] /hi/\n");
+    std::string longLine = std::string("好好 好好 [hao3 hao3] /");
     longLine += std::string(kWordLinePieceBytes - longLine.size(), 'x');  // first piece ends here
-    longLine += Utf8(u"再见 再见 [zai4 jian4] /bye/");
+    longLine += std::string("再见 再见 [zai4 jian4] /bye/");
     list += longLine + "\n";
     WordMap words;
     ParseWordList(list, words);
     EXPECT_EQ(3, words.GetCount());
-    const CedictEntry* hello = words.Find(G(u"你好"));
+    const CedictEntry* hello = words.Find(Gbk("你好"));
     ASSERT_NE(nullptr, hello);
     EXPECT_EQ("ni2 hao3|hi", Bytes(hello->pinyin) + "|" + Bytes(hello->definitions));
-    const CedictEntry* bye = words.Find(G(u"再见"));
+    const CedictEntry* bye = words.Find(Gbk("再见"));
     ASSERT_NE(nullptr, bye);
     EXPECT_EQ("bye", Bytes(bye->definitions));
-    const CedictEntry* good = words.Find(G(u"好好"));
+    const CedictEntry* good = words.Find(Gbk("好好"));
     ASSERT_NE(nullptr, good);
     EXPECT_EQ(std::string(static_cast<size_t>(good->definitions.GetLength()), 'x'), Bytes(good->definitions));
     EXPECT_GT(good->definitions.GetLength(), 15900);
@@ -88,14 +89,14 @@ TEST(WordList, LastLineWinsAndLongLinesSplit) {
 // A line of exactly 15999 bytes reads as one piece and an empty one; CR LF
 // counts as one byte.
 TEST(WordList, PieceBoundary) {
-    std::string head = Utf8(u"好好 好好 [hao3 hao3] /");
+    std::string head = std::string("好好 好好 [hao3 hao3] /");
     for (const char* end : {"\n", "\r\n"}) {
         std::string line = head + std::string(kWordLinePieceBytes - head.size() - 1, 'y') + end;
-        line += Utf8(u"再见 再见 [zai4 jian4] /bye/");
+        line += std::string("再见 再见 [zai4 jian4] /bye/");
         WordMap words;
         ParseWordList(line, words);
         EXPECT_EQ(2, words.GetCount()) << end;
-        const CedictEntry* good = words.Find(G(u"好好"));
+        const CedictEntry* good = words.Find(Gbk("好好"));
         ASSERT_NE(nullptr, good);
         EXPECT_EQ(kWordLinePieceBytes - static_cast<int>(head.size()) - 1, good->definitions.GetLength());
     }
@@ -121,12 +122,13 @@ protected:
     }
 
     static std::string FiveLines() {
-        return Utf8(u"你好 你好 [ni3 hao3] /hello/hi/\n中國 中国 [Zhong1 guo2] /China/\n"
-                    u"說話 说话 [shuo1 hua4] /to speak/\n再見 再见 [zai4 jian4] /goodbye/\n"
-                    u"好 好 [hao3] /good/\n");
+        return std::string(
+            "你好 你好 [ni3 hao3] /hello/hi/\n中國 中国 [Zhong1 guo2] /China/\n"
+            "說話 说话 [shuo1 hua4] /to speak/\n再見 再见 [zai4 jian4] /goodbye/\n"
+            "好 好 [hao3] /good/\n");
     }
 
-    TempDir dir;
+    ScratchFolder dir;
     ReportRecorder reports;
 };
 
@@ -135,7 +137,7 @@ TEST_F(WordCache, FirstLoadParsesAndWritesCacheThatTheNextLoadReads) {
     CDict first;
     EXPECT_TRUE(Load(first));
     EXPECT_EQ(5, first.WordDictionary.GetCount());
-    EXPECT_EQ("ni3 hao3|hello/hi", Entry(first, u"你好"));
+    EXPECT_EQ("ni3 hao3|hello/hi", Entry(first, "你好"));
     ASSERT_TRUE(Exists(Cache()));
     EXPECT_FALSE(Exists(Cache() + ".tmp"));
 
@@ -160,19 +162,19 @@ TEST_F(WordCache, RoundTripKeepsEveryField) {
     CedictEntry e;
     e.reservedValue = 0xBEEF;
     e.pinyin = "a1";
-    e.definitions = G(u"甲/乙");
-    words[G(u"甲乙")] = e;
-    words[AString()] = e;                // empty headword
-    e.pinyin = AString();                // empty strings are written as length 0
+    e.definitions = Gbk("甲/乙");
+    words[Gbk("甲乙")] = e;
+    words[AString()] = e;  // empty headword
+    e.pinyin = AString();  // empty strings are written as length 0
     e.definitions = AString();
-    words[G(u"丙丁")] = e;
-    words[G(u"戊己")] = e;
+    words[Gbk("丙丁")] = e;
+    words[Gbk("戊己")] = e;
     ASSERT_TRUE(WriteWordCache(Cache(), words, Stamp()));
     WordMap back;
     EXPECT_EQ(CacheRead::Fresh, ReadWordCache(Cache(), nullptr, back));
     EXPECT_EQ(Entries(words), Entries(back));
-    ASSERT_NE(nullptr, back.Find(G(u"甲乙")));
-    EXPECT_EQ(0xBEEF, back.Find(G(u"甲乙"))->reservedValue);
+    ASSERT_NE(nullptr, back.Find(Gbk("甲乙")));
+    EXPECT_EQ(0xBEEF, back.Find(Gbk("甲乙"))->reservedValue);
     CDict dict;  // four entries and a matching stamp: the list is not read
     EXPECT_TRUE(Load(dict));
     EXPECT_EQ(Entries(words), Entries(dict.WordDictionary));
@@ -218,15 +220,15 @@ TEST_F(WordCache, SmallCacheIsCompletedFromTheList) {
     CedictEntry e;
     e.pinyin = "old";
     e.definitions = "old";
-    small[G(u"你好")] = e;
-    small[G(u"旧词")] = e;
-    small[G(u"中国")] = e;
+    small[Gbk("你好")] = e;
+    small[Gbk("旧词")] = e;
+    small[Gbk("中国")] = e;
     ASSERT_TRUE(WriteWordCache(Cache(), small, Stamp()));
     CDict dict;
     EXPECT_TRUE(Load(dict));
     EXPECT_EQ(6, dict.WordDictionary.GetCount());
-    EXPECT_EQ("ni3 hao3|hello/hi", Entry(dict, u"你好"));  // the list overwrote it
-    EXPECT_EQ("old|old", Entry(dict, u"旧词"));            // kept
+    EXPECT_EQ("ni3 hao3|hello/hi", Entry(dict, "你好"));  // the list overwrote it
+    EXPECT_EQ("old|old", Entry(dict, "旧词"));            // kept
     WordMap rewritten;
     EXPECT_EQ(CacheRead::Fresh, ReadWordCache(Cache(), nullptr, rewritten));
     EXPECT_EQ(Entries(dict.WordDictionary), Entries(rewritten));
@@ -243,7 +245,7 @@ TEST_F(WordCache, StaleCacheIsRebuilt) {
         if (sameSize) {
             changed.replace(changed.find("goodbye"), 7, "farewel");
         } else {
-            changed += Utf8(u"谢谢 谢谢 [xie4 xie5] /thanks/\n");
+            changed += std::string("谢谢 谢谢 [xie4 xie5] /thanks/\n");
         }
         WriteList(changed);
         if (sameSize) ShiftListTime(5);
@@ -253,8 +255,8 @@ TEST_F(WordCache, StaleCacheIsRebuilt) {
         EXPECT_EQ(0, stale.GetCount());
         CDict second;
         EXPECT_TRUE(Load(second));
-        EXPECT_EQ(sameSize ? "zai4 jian4|farewel" : "zai4 jian4|goodbye", Entry(second, u"再见"));
-        EXPECT_EQ(sameSize ? "<none>" : "xie4 xie5|thanks", Entry(second, u"谢谢"));
+        EXPECT_EQ(sameSize ? "zai4 jian4|farewel" : "zai4 jian4|goodbye", Entry(second, "再见"));
+        EXPECT_EQ(sameSize ? "<none>" : "xie4 xie5|thanks", Entry(second, "谢谢"));
         WordMap rewritten;
         EXPECT_EQ(CacheRead::Fresh, ReadWordCache(Cache(), &now, rewritten));
         EXPECT_EQ(Entries(second.WordDictionary), Entries(rewritten));

@@ -1,14 +1,12 @@
 #include "rules/pinyin_spelling.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
+#include "tests/support/string_bytes.h"
+#include "text/gbk.h"
+
 namespace {
-
-std::string Str(const AString& s) { return std::string(s.GetString(), s.GetLength()); }
-
-CharKey Key(const char* gbk) { return MakeCharKey((unsigned char)gbk[0], (unsigned char)gbk[1]); }
 
 struct ToneCase {
     const char* syllable;
@@ -24,7 +22,10 @@ const ToneCase kToneCases[] = {
     {"lue", 4, "l\xA8\xB9\xA8\xA8", 1},
     {"nue", 4, "n\xA8\xB9\xA8\xA8", 1},
     {"lve", 4, "l\xA8\xB9\xA8\xA8", 1},
-    {"lue", 5, "l\xA8\xB9" "e", 1},
+    {"lue", 5,
+     "l\xA8\xB9"
+     "e",
+     1},
     {"lv", 3, "l\xA8\xB7", 1},
     {"lv", 5, "l\xA8\xB9", 1},
     {"nv", 5, "n\xA8\xB9", 1},
@@ -62,7 +63,7 @@ TEST(MarkTone, Syllables) {
     for (const ToneCase& c : kToneCases) {
         AString s(c.syllable);
         EXPECT_EQ(MarkTone(s, c.tone), c.result) << c.syllable << c.tone;
-        EXPECT_EQ(Str(s), std::string(c.expected)) << c.syllable << c.tone;
+        EXPECT_EQ(Bytes(s), std::string(c.expected)) << c.syllable << c.tone;
     }
 }
 
@@ -73,16 +74,15 @@ TEST(MarkTone, EveryVowelEveryTone) {
         unsigned char trails[4];
     };
     const Row rows[] = {
-        {"ma", {0xA1, 0xA2, 0xA3, 0xA4}}, {"de", {0xA5, 0xA6, 0xA7, 0xA8}},
-        {"mi", {0xA9, 0xAA, 0xAB, 0xAC}}, {"bo", {0xAD, 0xAE, 0xAF, 0xB0}},
-        {"lu", {0xB1, 0xB2, 0xB3, 0xB4}}, {"nv", {0xB5, 0xB6, 0xB7, 0xB8}},
+        {"ma", {0xA1, 0xA2, 0xA3, 0xA4}}, {"de", {0xA5, 0xA6, 0xA7, 0xA8}}, {"mi", {0xA9, 0xAA, 0xAB, 0xAC}},
+        {"bo", {0xAD, 0xAE, 0xAF, 0xB0}}, {"lu", {0xB1, 0xB2, 0xB3, 0xB4}}, {"nv", {0xB5, 0xB6, 0xB7, 0xB8}},
     };
     for (const Row& r : rows) {
         for (int tone = 1; tone <= 4; ++tone) {
             AString s(r.syllable);
             ASSERT_EQ(MarkTone(s, tone), 1) << r.syllable << tone;
             std::string expected{r.syllable[0], '\xA8', (char)r.trails[tone - 1]};
-            EXPECT_EQ(Str(s), expected) << r.syllable << tone;
+            EXPECT_EQ(Bytes(s), expected) << r.syllable << tone;
         }
     }
 }
@@ -105,15 +105,14 @@ TEST(NumeralValue, Numerals) {
         {"\xA3\xCF", 0},   // full-width O
         {"\xC1\xE3", 0},   // 零
         {"\xA3\xB0", 0},   // full-width 0
-        {"\xA3\xB5", 5},
-        {"\xA3\xB9", 9},
+        {"\xA3\xB5", 5},  {"\xA3\xB9", 9},
     };
     for (const Case& c : cases) {
         int v = -1;
-        EXPECT_NE(NumeralValue(Key(c.gbk), &v), 0) << c.value;
+        EXPECT_NE(NumeralValue(CharKeyAt(c.gbk), &v), 0) << c.value;
         EXPECT_EQ(v, c.value);
     }
-    EXPECT_NE(NumeralValue(Key("\xCA\xAE")), 0);  // no out value
+    EXPECT_NE(NumeralValue(CharKeyAt("\xCA\xAE")), 0);  // no out value
 }
 
 TEST(NumeralValue, NonNumeralsLeaveOutValue) {
@@ -125,14 +124,13 @@ TEST(NumeralValue, NonNumeralsLeaveOutValue) {
         "\xA3\xBA",  // just above full-width 9
         "\xAE\xCA",  // 十 with its bytes swapped
         "\xB0\xA3",  // full-width 0 with its bytes swapped
-        "1\0",
-        "\0\0",
+        "1\0",      "\0\0",
     };
     for (const char* gbk : cases) {
         int v = 77;
-        EXPECT_EQ(NumeralValue(Key(gbk), &v), 0) << std::hex << Key(gbk);
+        EXPECT_EQ(NumeralValue(CharKeyAt(gbk), &v), 0) << std::hex << CharKeyAt(gbk);
         EXPECT_EQ(v, 77);
-        EXPECT_EQ(NumeralValue(Key(gbk)), 0);
+        EXPECT_EQ(NumeralValue(CharKeyAt(gbk)), 0);
     }
 }
 

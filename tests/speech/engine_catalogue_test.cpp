@@ -3,14 +3,9 @@
 
 #include "engine_test_util.h"
 #include "speech/voice_catalogue.h"
+#include "tests/support/text_literals.h"
 
 namespace {
-
-AString G(const std::u16string& s) {
-    AString a = Wide(s);
-    a.ToNarrow(936);
-    return a;
-}
 
 std::vector<std::string> Names(const AStringArray& a) {
     std::vector<std::string> v;
@@ -26,7 +21,7 @@ struct Catalogue {
 };
 
 Catalogue RunCatalogue(std::vector<SimulatedTokenSpec> tokens, const char* wantedWestern, const char* wantedChinese,
-              bool withVoice = true) {
+                       bool withVoice = true) {
     SimulatedVoiceSystem system(std::move(tokens));
     std::unique_ptr<Voice> voice;
     system.CreateVoice(voice);
@@ -65,12 +60,12 @@ TEST(VoiceCatalogueTest, DefaultSearchFailsWithoutAMaleVoice) {
 
 TEST(VoiceCatalogueTest, ClassificationByMarkersAndAttributes) {
     std::vector<SimulatedTokenSpec> tokens = {
-        MakeSimulatedToken(u"1", u"Voice of China", u"", u"409", u"Male"),      // marker "China"
-        MakeSimulatedToken(u"2", u"Plain Voice", u"", u"804", u"Male"),         // no marker: Western
-        MakeSimulatedToken(u"3", u"", u"普通话女声", u"409", u"Female"),          // marker in the 804 name
-        MakeSimulatedToken(u"4", u"", u"", u"804;409", u"Female"),              // only attributes
+        MakeSimulatedToken(u"1", u"Voice of China", u"", u"409", u"Male"),  // marker "China"
+        MakeSimulatedToken(u"2", u"Plain Voice", u"", u"804", u"Male"),     // no marker: Western
+        MakeSimulatedToken(u"3", u"", u"普通话女声", u"409", u"Female"),    // marker in the 804 name
+        MakeSimulatedToken(u"4", u"", u"", u"804;409", u"Female"),          // only attributes
         MakeSimulatedToken(u"5", u"", u"", u"409;804", u"Female"),
-        MakeSimulatedToken(u"6", u"sample tts voice", u"", u"409", u"Male"),    // never listed
+        MakeSimulatedToken(u"6", u"sample tts voice", u"", u"409", u"Male"),  // never listed
     };
     tokens[3].Attributes[u"Name"] = u"Attr Chinese";
     tokens[4].Attributes[u"Name"] = u"Attr Western";
@@ -78,7 +73,7 @@ TEST(VoiceCatalogueTest, ClassificationByMarkersAndAttributes) {
     EXPECT_EQ(c.result, 1);
     EXPECT_EQ(Names(c.western), (std::vector<std::string>{"Plain Voice", "Attr Western"}));
     EXPECT_EQ(Names(c.chinese),
-              (std::vector<std::string>{"Voice of China", G(u"普通话女声").GetString(), "Attr Chinese"}));
+              (std::vector<std::string>{"Voice of China", Gbk("普通话女声").GetString(), "Attr Chinese"}));
     EXPECT_EQ(Id(c.westernToken), u"2");
     EXPECT_EQ(Id(c.chineseToken), u"1");
 }
@@ -94,11 +89,11 @@ TEST(VoiceCatalogueTest, TrialPhraseFailures) {
     };
     tokens[0].SpeakError = kVoiceErrDeviceBusy;  // fails at once
     tokens[0].SpeakErrorCount = 1;
-    tokens[1].SpeakError = kVoiceErrFail;        // fails twice, passes the third attempt
+    tokens[1].SpeakError = kVoiceErrFail;  // fails twice, passes the third attempt
     tokens[1].SpeakErrorCount = 2;
-    tokens[2].SpeakError = kVoiceErrFail;        // fails three times
+    tokens[2].SpeakError = kVoiceErrFail;  // fails three times
     tokens[2].SpeakErrorCount = 3;
-    tokens[3].SetVoiceResult = kVoiceErrFail;    // cannot be selected
+    tokens[3].SetVoiceResult = kVoiceErrFail;  // cannot be selected
     Catalogue c = RunCatalogue(tokens, "Busy", "Chinese One");
     EXPECT_EQ(Names(c.western), (std::vector<std::string>{"Flaky", "Good"}));
     // The wanted voice was not listed: the first listed one stands in.
@@ -122,8 +117,8 @@ TEST(VoiceCatalogueTest, TokenNamesAndAttributes) {
     ASSERT_EQ(system.EnumTokens(kVoiceCategoryId, nullptr, nullptr, tokens), kVoiceOk);
     ASSERT_EQ(tokens.size(), 1u);
     EXPECT_TRUE(TokenName(*tokens[0], 0).IsEmpty());
-    EXPECT_TRUE(TokenName(*tokens[0], 1) == G(u"中文声音"));
-    EXPECT_TRUE(TokenName(*tokens[0], -1) == G(u"中文声音"));
+    EXPECT_TRUE(TokenName(*tokens[0], 1) == Gbk("中文声音"));
+    EXPECT_TRUE(TokenName(*tokens[0], -1) == Gbk("中文声音"));
     int flag = 0;
     EXPECT_STREQ(TokenAttributes(*tokens[0], &flag).GetString(), "Attr");
     EXPECT_EQ(flag, 1);

@@ -1,11 +1,11 @@
 // The scan of a text into Chinese and Western pieces, and the reading step.
 #include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "engine_test_util.h"
 #include "lexicon/reading_files.h"
 #include "speech/speech_scan.h"
+#include "tests/support/text_literals.h"
 
 namespace {
 
@@ -26,16 +26,15 @@ protected:
     void SetUp() override {
         FillFixtureLexicon(dict);
         // 銀 lies outside the GB2312 table: its first reading is taken.
-        AString g(u"銀", 1);
-        g.ToNarrow(936);
-        typArrPYs& rec = dict.ToneMaskRecords[MakeCharKey(static_cast<unsigned char>(g[0]), static_cast<unsigned char>(g[1]))];
+        typArrPYs& rec = dict.ToneMaskRecords[Key("銀")];
         rec.readings.Add("yin");
         rec.ToneMask[0] = MakeToneMask({2});
     }
 
     std::vector<Piece> Scan(const std::u16string& text) {
         std::vector<Piece> out;
-        for (const typStrInfo& p : ScanPieces(dict, Wide(text))) out.push_back({p.isChinese, p.offset / 2, Units(p.text)});
+        for (const typStrInfo& p : ScanPieces(dict, Wide(text)))
+            out.push_back({p.isChinese, p.offset / 2, Units(p.text)});
         return out;
     }
 

@@ -2,13 +2,13 @@
 // The speech engine on the simulated voice, a queue notify target, a settings
 // record and a small lexicon; the test thread or a helper thread plays the
 // user-interface thread that runs the event pump.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -17,6 +17,7 @@
 #include "speech/simulated_voice.h"
 #include "speech/speech_engine.h"
 #include "text/code_pages.h"
+#include "text/gbk.h"
 
 inline constexpr WindowId kMainWnd = 100, kReaderWnd = 200, kOtherWnd = 300;
 
@@ -43,10 +44,9 @@ inline void FillFixtureLexicon(CDict& dict) {
     BuildRepresentativeMap();
     const char16_t* inTable = u"你好我买了线用系统他说个苹果银行长情况有一二三四五六七八九十中文字读书人们在这是的天";
     for (const char16_t* p = inTable; *p; ++p) {
-        AString g(p, 1);
-        g.ToNarrow(936);
+        const AString g = GbkFromUtf16(std::u16string_view(p, 1));
         if (g.GetLength() != 2) continue;
-        dict.GbReadingMap[MakeCharKey(static_cast<unsigned char>(g[0]), static_cast<unsigned char>(g[1]))].Add("x");
+        dict.GbReadingMap[CharKeyAt(g)].Add("x");
     }
 }
 

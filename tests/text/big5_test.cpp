@@ -1,20 +1,17 @@
-#include <gtest/gtest.h>
+#include "text/big5.h"
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <ostream>
+#include <gtest/gtest.h>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "text/data_file.h"
-#include "text/big5.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/text_literals.h"
 #include "text/codepage.h"
+#include "text/data_file.h"
 #include "text/gbk_bytes.h"
-
-// Codes print in hexadecimal.
-void PrintTo(DoubleByteCode c, std::ostream* os) { *os << std::hex << "0x" << c.value << std::dec; }
 
 namespace {
 
@@ -29,32 +26,11 @@ Code CodeIn(int codePage, char16_t ch) {
     return n == 2 ? Code(static_cast<unsigned char>(b[0]), static_cast<unsigned char>(b[1]))
                   : Code(0, static_cast<unsigned char>(b[0]));
 }
-Code G(char16_t ch) { return CodeIn(kCodePageGbk, ch); }
-Code B(char16_t ch) { return CodeIn(kCodePageBig5, ch); }
+Code GbkCode(char16_t ch) { return CodeIn(kCodePageGbk, ch); }
+Code Big5Code(char16_t ch) { return CodeIn(kCodePageBig5, ch); }
 
 // The entry's byte offset as the file format describes it.
 size_t FormatOffset(unsigned lead, unsigned trail) { return ((lead - 0x81) * 191 + (trail - 0x40)) * 2; }
-
-class TempDir {
-public:
-    TempDir() {
-        static int counter;
-        auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = (std::filesystem::temp_directory_path() /
-                 ("zh_big5_" + std::to_string(stamp) + "_" + std::to_string(++counter)))
-                    .string();
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& Path() const { return path_; }
-    std::string File() const { return (std::filesystem::path(path_) / kBig5TableFile).string(); }
-
-private:
-    std::string path_;
-};
 
 std::string ReadAll(const std::string& path) {
     std::string bytes;
@@ -78,7 +54,8 @@ bool WriteAll(const std::string& path, const std::string& bytes) {
 class HookCapture {
 public:
     HookCapture() {
-        previous_ = SetDataFileHook([this](const std::string& path, DataFileProblem p) { reports.emplace_back(path, p); });
+        previous_ =
+            SetDataFileHook([this](const std::string& path, DataFileProblem p) { reports.emplace_back(path, p); });
     }
     ~HookCapture() { SetDataFileHook(std::move(previous_)); }
     std::vector<std::pair<std::string, DataFileProblem>> reports;
@@ -97,15 +74,15 @@ protected:
             {u'中', u'中'}, {u'系', u'繫'}, {u'係', u'繫'}, {u'后', u'后'}, {u'後', u'後'}, {u'里', u'裡'},
             {u'面', u'麵'}, {u'注', u'注'}, {u'註', u'注'}, {u'赞', u'贊'}, {u'讚', u'贊'},
         };
-        for (auto [gbk, big5] : entries) ASSERT_TRUE(SetBig5TableEntry(table, G(gbk), B(big5)));
-        ASSERT_TRUE(SetBig5TableEntry(table, G(u'文'), Code(0x7F41)));  // first byte below 0x80: no form
+        for (auto [gbk, big5] : entries) ASSERT_TRUE(SetBig5TableEntry(table, GbkCode(gbk), Big5Code(big5)));
+        ASSERT_TRUE(SetBig5TableEntry(table, GbkCode(u'文'), Code(0x7F41)));  // first byte below 0x80: no form
         ASSERT_TRUE(SetBig5TableEntry(table, Code(0x817F), Code(0xA4A4)));    // the slot of a non-pair
-        ASSERT_TRUE(WriteBig5Table(dir_.File(), table));
+        ASSERT_TRUE(WriteBig5Table(dir_.File(kBig5TableFile), table));
         ASSERT_TRUE(LoadBig5Table(dir_.Path()));
     }
     void TearDown() override { ReleaseBig5Table(); }
 
-    TempDir dir_;
+    ScratchFolder dir_;
 };
 
 struct RuleCase {
@@ -115,28 +92,31 @@ struct RuleCase {
 
 void Check(const RuleCase& k) {
     bool found = !k.result;
-    Code got = GbkToBig5(G(k.c), G(k.prev), G(k.prev2), G(k.next), G(k.next2), &found);
+    Code got = GbkToBig5(GbkCode(k.c), GbkCode(k.prev), GbkCode(k.prev2), GbkCode(k.next), GbkCode(k.next2), &found);
     char where[64];  // the context as Unicode code points, c in brackets
-    std::snprintf(where, sizeof where, "%04X %04X [%04X] %04X %04X", unsigned(k.prev2), unsigned(k.prev),
-                  unsigned(k.c), unsigned(k.next), unsigned(k.next2));
-    EXPECT_EQ(k.result ? B(k.result) : kBig5WhiteSquare, got) << where;
+    std::snprintf(where, sizeof where, "%04X %04X [%04X] %04X %04X", unsigned(k.prev2), unsigned(k.prev), unsigned(k.c),
+                  unsigned(k.next), unsigned(k.next2));
+    EXPECT_EQ(k.result ? Big5Code(k.result) : kBig5WhiteSquare, got) << where;
     EXPECT_EQ(k.result != 0, found) << where;
 }
 
 }  // namespace
 
 TEST(Big5Table, WriterLayoutMatchesTheFileFormat) {
-    TempDir dir;
+    ScratchFolder dir;
     std::vector<std::uint8_t> table = NewBig5Table();
     ASSERT_EQ(48132u, table.size());
-    const std::pair<Code, Code> entries[] = {
-        {Code(0x8140), Code(0xA440)}, {Code(0xD6D0), Code(0xA4A4)}, {Code(0x817F), Code(0xA1A1)}, {Code(0xFEFE), Code(0xF9FE)}, {Code(0xFE40), Code(0xC940)}};
+    const std::pair<Code, Code> entries[] = {{Code(0x8140), Code(0xA440)},
+                                             {Code(0xD6D0), Code(0xA4A4)},
+                                             {Code(0x817F), Code(0xA1A1)},
+                                             {Code(0xFEFE), Code(0xF9FE)},
+                                             {Code(0xFE40), Code(0xC940)}};
     for (auto [gbk, big5] : entries) EXPECT_TRUE(SetBig5TableEntry(table, gbk, big5));
     for (Code noSlot : {Code(0x8040), Code(0xFF40), Code(0x813F), Code(0x81FF), Code(0x0041)})
         EXPECT_FALSE(SetBig5TableEntry(table, noSlot, Code(0xA440))) << noSlot.value;
-    ASSERT_TRUE(WriteBig5Table(dir.File(), table));
+    ASSERT_TRUE(WriteBig5Table(dir.File(kBig5TableFile), table));
 
-    std::string file = ReadAll(dir.File());
+    std::string file = ReadAll(dir.File(kBig5TableFile));
     ASSERT_EQ(48132u, file.size());
     int nonzero = 0;
     for (char b : file) nonzero += b != 0;
@@ -164,22 +144,22 @@ TEST(Big5Table, WriterLayoutMatchesTheFileFormat) {
 
 TEST(Big5Table, MissingOrWrongSizeFileLoadsNothingAndIsReported) {
     HookCapture hook;
-    TempDir good, missing, shortFile, longFile;
+    ScratchFolder good, missing, shortFile, longFile;
     std::vector<std::uint8_t> table = NewBig5Table();
     ASSERT_TRUE(SetBig5TableEntry(table, Code(0xD6D0), Code(0xA4A4)));
-    ASSERT_TRUE(WriteBig5Table(good.File(), table));
+    ASSERT_TRUE(WriteBig5Table(good.File(kBig5TableFile), table));
     std::string bytes(table.begin(), table.end());
-    ASSERT_TRUE(WriteAll(shortFile.File(), bytes.substr(0, 48131)));
-    ASSERT_TRUE(WriteAll(longFile.File(), bytes + '\xA4'));
+    ASSERT_TRUE(WriteAll(shortFile.File(kBig5TableFile), bytes.substr(0, 48131)));
+    ASSERT_TRUE(WriteAll(longFile.File(kBig5TableFile), bytes + '\xA4'));
 
     EXPECT_FALSE(LoadBig5Table(missing.Path()));
     EXPECT_FALSE(IsBig5TableLoaded());
     EXPECT_FALSE(LoadBig5Table(missing.Path()));  // the same problem again is not reported again
     ASSERT_EQ(1u, hook.reports.size());
-    EXPECT_EQ(missing.File(), hook.reports[0].first);
+    EXPECT_EQ(missing.File(kBig5TableFile), hook.reports[0].first);
     EXPECT_EQ(DataFileProblem::Missing, hook.reports[0].second);
 
-    for (const TempDir* damaged : {&shortFile, &longFile}) {
+    for (const ScratchFolder* damaged : {&shortFile, &longFile}) {
         ASSERT_TRUE(LoadBig5Table(good.Path()));
         EXPECT_EQ(Code(0xA4A4), GbkToBig5(Code(0xD6D0)));
         hook.reports.clear();
@@ -189,7 +169,7 @@ TEST(Big5Table, MissingOrWrongSizeFileLoadsNothingAndIsReported) {
         EXPECT_EQ(Code(0xA1BC), GbkToBig5(Code(0xD6D0), {}, {}, {}, {}, &found));
         EXPECT_FALSE(found);
         ASSERT_EQ(1u, hook.reports.size());
-        EXPECT_EQ(damaged->File(), hook.reports[0].first);
+        EXPECT_EQ(damaged->File(kBig5TableFile), hook.reports[0].first);
         EXPECT_EQ(DataFileProblem::Damaged, hook.reports[0].second);
     }
     hook.reports.clear();
@@ -201,9 +181,9 @@ TEST(Big5Table, MissingOrWrongSizeFileLoadsNothingAndIsReported) {
 TEST(Big5Table, WithoutTableOnlyTheRulesAnswer) {
     ReleaseBig5Table();
     const RuleCase cases[] = {
-        {0, u'皇', u'后', 0, 0, u'后'},  {0, u'然', u'后', 0, 0, u'後'}, {0, 0, u'面', 0, 0, u'面'},
-        {0, 0, u'槃', 0, 0, u'槃'},      {0, 0, u'麺', 0, 0, u'麵'},     {0, u'这', u'里', 0, 0, u'裏'},
-        {0, 0, u'系', u'中', 0, 0},      {0, u'公', u'里', u'程', 0, 0}, {0, 0, u'中', 0, 0, 0},
+        {0, u'皇', u'后', 0, 0, u'后'}, {0, u'然', u'后', 0, 0, u'後'}, {0, 0, u'面', 0, 0, u'面'},
+        {0, 0, u'槃', 0, 0, u'槃'},     {0, 0, u'麺', 0, 0, u'麵'},     {0, u'这', u'里', 0, 0, u'裏'},
+        {0, 0, u'系', u'中', 0, 0},     {0, u'公', u'里', u'程', 0, 0}, {0, 0, u'中', 0, 0, 0},
     };
     for (const RuleCase& k : cases) Check(k);
 }
@@ -216,12 +196,13 @@ TEST_F(Big5Rules, TableAndCharactersWithoutAForm) {
     };
     for (const RuleCase& k : cases) Check(k);
     bool found = true;
-    EXPECT_EQ(Code(0xA1BC), GbkToBig5(Code(0x817F), {}, {}, {}, {}, &found));  // trail 0x7F: not a pair, its slot ignored
+    EXPECT_EQ(Code(0xA1BC),
+              GbkToBig5(Code(0x817F), {}, {}, {}, {}, &found));  // trail 0x7F: not a pair, its slot ignored
     EXPECT_FALSE(found);
     EXPECT_EQ(Code(0xA1BC), GbkToBig5(Code(0x0041), {}, {}, {}, {}, &found));
     EXPECT_FALSE(found);
     EXPECT_EQ(Code(0xA1BC), GbkToBig5(Code()));
-    EXPECT_EQ(B(u'中'), GbkToBig5(Code(0xD6D0)));  // the flag is optional
+    EXPECT_EQ(Big5Code(u'中'), GbkToBig5(Code(0xD6D0)));  // the flag is optional
 }
 
 TEST_F(Big5Rules, XiHouPanAndMianRules) {
@@ -260,44 +241,29 @@ TEST_F(Big5Rules, XiHouPanAndMianRules) {
 
 TEST_F(Big5Rules, LiRule) {
     const RuleCase cases[] = {
-        {0, u'公', u'里', u'面', 0, u'裏'},
-        {0, u'三', u'里', u'头', 0, u'裏'},
-        {0, u'两', u'里', u'边', 0, u'裏'},
-        {0, u'Ｏ', u'里', u'面', 0, u'裏'},
-        {0, u'公', u'里', u'程', 0, u'裡'},  // 公里 not before 面边头: table
-        {0, u'万', u'里', 0, 0, u'裡'},
-        {0, u'十', u'里', u'巷', 0, u'裡'},
-        {0, u'这', u'里', u'中', 0, u'裏'},
-        {0, 0, u'里', u'面', 0, u'裏'},      // no prev
-        {0, u'x', u'里', u'中', 0, u'裏'},   // next alone has a high second byte
-        {0, u'小', u'里', u'巷', 0, u'裡'},
-        {0, u'a', u'里', u'b', 0, u'裡'},    // no double-byte neighbour
-        {0, u'係', u'里', u'裏', 0, u'裡'},  // second bytes 0x53 and 0x59
+        {0, u'公', u'里', u'面', 0, u'裏'}, {0, u'三', u'里', u'头', 0, u'裏'}, {0, u'两', u'里', u'边', 0, u'裏'},
+        {0, u'Ｏ', u'里', u'面', 0, u'裏'}, {0, u'公', u'里', u'程', 0, u'裡'},  // 公里 not before 面边头: table
+        {0, u'万', u'里', 0, 0, u'裡'},     {0, u'十', u'里', u'巷', 0, u'裡'}, {0, u'这', u'里', u'中', 0, u'裏'},
+        {0, 0, u'里', u'面', 0, u'裏'},                                        // no prev
+        {0, u'x', u'里', u'中', 0, u'裏'},                                     // next alone has a high second byte
+        {0, u'小', u'里', u'巷', 0, u'裡'}, {0, u'a', u'里', u'b', 0, u'裡'},  // no double-byte neighbour
+        {0, u'係', u'里', u'裏', 0, u'裡'},                                    // second bytes 0x53 and 0x59
         {0, 0, u'里', 0, 0, u'裡'},
     };
     for (const RuleCase& k : cases) Check(k);
     // AB C1 straddles 公邻 (B9 AB C1 DA) in the list: not a listed character.
-    EXPECT_EQ(B(u'裏'), GbkToBig5(G(u'里'), Code(0xABC1), {}, G(u'中')));
+    EXPECT_EQ(Big5Code(u'裏'), GbkToBig5(GbkCode(u'里'), Code(0xABC1), {}, GbkCode(u'中')));
 }
 
 TEST_F(Big5Rules, ZhuAndZanRules) {
     const RuleCase cases[] = {
-        {0, 0, u'注', u'释', 0, u'註'},
-        {0, 0, u'注', u'册', 0, u'註'},
-        {0, 0, u'註', u'销', 0, u'註'},
-        {0, u'附', u'注', 0, 0, u'註'},
-        {0, u'孤', u'注', 0, 0, u'註'},
-        {0, u'加', u'註', 0, 0, u'註'},
+        {0, 0, u'注', u'释', 0, u'註'},     {0, 0, u'注', u'册', 0, u'註'},     {0, 0, u'註', u'销', 0, u'註'},
+        {0, u'附', u'注', 0, 0, u'註'},     {0, u'孤', u'注', 0, 0, u'註'},     {0, u'加', u'註', 0, 0, u'註'},
         {0, 0, u'注', u'意', 0, u'注'},  // table
         {0, 0, u'註', 0, 0, u'注'},      // table
-        {0, 0, u'赞', u'美', 0, u'讚'},
-        {0, 0, u'赞', u'誉', 0, u'讚'},
-        {0, u'称', u'赞', 0, 0, u'讚'},
-        {0, u'盛', u'讚', 0, 0, u'讚'},
-        {0, 0, u'赞', u'不', u'绝', u'讚'},
-        {0, 0, u'赞', u'不', u'中', u'贊'},
-        {0, 0, u'赞', u'中', u'绝', u'贊'},
-        {0, 0, u'讚', 0, 0, u'贊'},
+        {0, 0, u'赞', u'美', 0, u'讚'},     {0, 0, u'赞', u'誉', 0, u'讚'},     {0, u'称', u'赞', 0, 0, u'讚'},
+        {0, u'盛', u'讚', 0, 0, u'讚'},     {0, 0, u'赞', u'不', u'绝', u'讚'}, {0, 0, u'赞', u'不', u'中', u'贊'},
+        {0, 0, u'赞', u'中', u'绝', u'贊'}, {0, 0, u'讚', 0, 0, u'贊'},
     };
     for (const RuleCase& k : cases) Check(k);
 }

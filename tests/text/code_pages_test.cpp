@@ -1,13 +1,13 @@
-#include <gtest/gtest.h>
+#include "text/code_pages.h"
 
 #include <atomic>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "text/code_pages.h"
 #include "text_test_util.h"
 
 using namespace std::string_literals;
@@ -34,9 +34,9 @@ TEST(CharsetFor, ScriptsAndCodePages) {
         int charset;
     };
     const Case cases[] = {
-        {0, true, 0},       {1, true, 134},     {2, true, 136},     {3, true, 134},      {4, true, 128},
-        {5, true, 129},     {6, true, 134},     {932, false, 128},  {949, false, 129},   {950, false, 136},
-        {936, false, 134},  {1252, false, 134}, {437, false, 134},
+        {0, true, 0},      {1, true, 134},     {2, true, 136},    {3, true, 134},    {4, true, 128},
+        {5, true, 129},    {6, true, 134},     {932, false, 128}, {949, false, 129}, {950, false, 136},
+        {936, false, 134}, {1252, false, 134}, {437, false, 134},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.charset, CharsetFor(c.value, c.isScript)) << c.value << (c.isScript ? " script" : " code page");
@@ -85,7 +85,10 @@ TEST(MixedToUiText, RunsOfGbkAndWesternText) {
     const Case cases[] = {
         {"Western run then GBK run", "abc" GBK_ZHONG GBK_WEN, -1, u"abc\u4E2D\u6587"},
         {"a high byte beside ASCII is Western", "caf\xE9 " GBK_ZHONG, -1, u"caf\u00E9 \u4E2D"},
-        {"alternating runs", "a" GBK_ZHONG "\xE9" "b" GBK_WEN "\xE9", -1, u"a\u4E2D\u00E9b\u6587\u00E9"},
+        {"alternating runs",
+         "a" GBK_ZHONG "\xE9"
+         "b" GBK_WEN "\xE9",
+         -1, u"a\u4E2D\u00E9b\u6587\u00E9"},
         {"the last byte never starts a pair", "ab\xD6", -1, u"ab\u00D6"},
         {"pairs are taken greedily", "\xE9\xD6\xD0", -1, u"\u6A79\u00D0"},  // E9 D6 is a GBK pair
         {"0x80 is not a pair byte", "\x80\xD6\xD0", -1, u"\u20AC\u4E2D"},
@@ -99,7 +102,12 @@ TEST(MixedToUiText, RunsOfGbkAndWesternText) {
         EXPECT_EQ(c.units, Units(s));
     }
     // A negative length reads up to the zero byte; a zero length is empty.
-    EXPECT_EQ(u"\u00E9" "a\u4E2D", Units(MixedToUiText("\xE9" "a" GBK_ZHONG "\0" GBK_WEN, -1)));
+    EXPECT_EQ(
+        u"\u00E9"
+        "a\u4E2D",
+        Units(MixedToUiText("\xE9"
+                            "a" GBK_ZHONG "\0" GBK_WEN,
+                            -1)));
     EXPECT_TRUE(MixedToUiText("abc", 0).IsEmpty());
     // The byte after the given length does not make the last byte a pair.
     EXPECT_EQ(u"ab\u00D6", Units(MixedToUiText("ab" GBK_ZHONG, 3)));
@@ -111,9 +119,14 @@ TEST(GbkCharToUnicode, PairsAndNonPairs) {
         char16_t unit;
     };
     const Case cases[] = {
-        {GBK_ZHONG, u'\u4E2D'}, {GBK_WEN, u'\u6587'}, {"\x81\x40", u'\u4E02'},  // first GBK code
-        {"\xA1\xA1", u'\u3000'}, {"\xAA\xA1", u'\uE000'},                        // user-defined area
-        {"ab", 0},              {"\x81\x7F", 0},     {"\x81\x30", 0},           // not one character
+        {GBK_ZHONG, u'\u4E2D'},
+        {GBK_WEN, u'\u6587'},
+        {"\x81\x40", u'\u4E02'},  // first GBK code
+        {"\xA1\xA1", u'\u3000'},
+        {"\xAA\xA1", u'\uE000'},  // user-defined area
+        {"ab", 0},
+        {"\x81\x7F", 0},
+        {"\x81\x30", 0},  // not one character
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.unit, GbkCharToUnicode(c.pair)) << c.pair;
@@ -164,6 +177,52 @@ TEST(GbkCharToUnicode, CachedFormFromTwoThreadsAtOnce) {
     EXPECT_EQ(before + added, GbkCharCacheCount());
 }
 
+TEST(ScriptOfWideText, FirstEastAsianUnitDecides) {
+    struct Case {
+        std::u16string text;
+        int expected;
+    };
+    const Case cases[] = {
+        {u"", 0},
+        {u"Hello, world", 0},
+        {u"abc\u4E2D", 1},
+        {u"\u3042\u4E2D", 4},  // kana first, Chinese after
+        {u"\u4E2D\u3042", 1},
+        {u"x\uD55C\u4E2D", 5},
+        {u"\u3400", 0},
+        {u"\u3401", 1},
+        {u"\u9FA5", 1},
+        {u"\u9FA6", 0},
+        {u"\uF90D", 0},
+        {u"\uF90E", 1},
+        {u"\uFA2D", 1},
+        {u"\uFA2E", 0},
+        {u"\u303F", 0},
+        {u"\u3040", 4},
+        {u"\u30FF", 4},
+        {u"\u31EF", 0},
+        {u"\u31F0", 4},
+        {u"\u31FF", 4},
+        {u"\u10FF", 0},
+        {u"\u1100", 5},
+        {u"\u11FF", 5},
+        {u"\u1200", 0},
+        {u"\u312F", 0},
+        {u"\u3130", 5},
+        {u"\u318F", 5},
+        {u"\u3190", 0},
+        {u"\uABFF", 0},
+        {u"\uAC00", 5},
+        {u"\uD7A3", 5},
+        {u"\uD7A4", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ScriptOfWideText(c.text.data(), (int)c.text.size()), c.expected)
+            << std::hex << (c.text.empty() ? 0 : +c.text[0]);
+    EXPECT_EQ(ScriptOfWideText(u"ab\u4E2D", 2), 0);  // count is respected
+    EXPECT_EQ(ScriptOfWideText(nullptr, 5), 0);
+}
+
 TEST(Utf8ToUtf16, DecodesAsTheSystemDecoderDoes) {
     struct Case {
         const char* name;
@@ -175,11 +234,20 @@ TEST(Utf8ToUtf16, DecodesAsTheSystemDecoderDoes) {
         {"ASCII", "abc", false, u"abc"},
         {"2-byte", "\xC3\xA9", false, u"\u00E9"},
         {"3-byte", "\xE4\xB8\xAD", false, u"\u4E2D"},
-        {"mixed", "a\xC3\xA9\xE4\xB8\xAD" "b", false, u"a\u00E9\u4E2Db"},
+        {"mixed",
+         "a\xC3\xA9\xE4\xB8\xAD"
+         "b",
+         false, u"a\u00E9\u4E2Db"},
         {"lone continuation byte", "\xA9", false, u"\u00A9"},
-        {"stray continuation bytes", "\x80" "a\xBF", false, u"\u0080a\u00BF"},
+        {"stray continuation bytes",
+         "\x80"
+         "a\xBF",
+         false, u"\u0080a\u00BF"},
         {"4-byte lead taken as 3-byte", "\xF0\x9F\x98\x80", false, u"\u07D8\u0080"},
-        {"continuations not checked", "\xC3" "A", false, u"\u00C1"},
+        {"continuations not checked",
+         "\xC3"
+         "A",
+         false, u"\u00C1"},
         {"overlong zero", "\xC0\x80", false, u"\0"s},
         {"all ones", "\xFF\xFF\xFF", false, u"\uFFFF"},
         {"zero byte", "a\0b"s, false, u"a\0b"s},

@@ -1,6 +1,5 @@
 // The UTF-8 decoder in both ways of reading, and the GBK helpers.
 #include <gtest/gtest.h>
-
 #include <string>
 #include <string_view>
 
@@ -52,7 +51,8 @@ TEST(Utf8, WholeTexts) {
     EXPECT_FALSE(IsValidUtf8("a\xE4\xB8"));
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));
     EXPECT_EQ(U'中', SingleCodePoint("\xE4\xB8\xAD"));
-    EXPECT_EQ(kBadUtf8, SingleCodePoint("\xE4\xB8\xAD" "a"));
+    EXPECT_EQ(kBadUtf8, SingleCodePoint("\xE4\xB8\xAD"
+                                        "a"));
     EXPECT_EQ(kBadUtf8, SingleCodePoint(""));
     EXPECT_EQ(u"a\uFFFD\u4E2D\U0001F600", Utf8ToUnits("a\xFF\xE4\xB8\xAD\xF0\x9F\x98\x80"));
 
@@ -63,15 +63,23 @@ TEST(Utf8, WholeTexts) {
         EXPECT_EQ(cp, SingleCodePoint(out)) << std::hex << static_cast<unsigned>(cp);
         EXPECT_EQ(out, Utf16ToUtf8(Utf8ToUnits(out))) << std::hex << static_cast<unsigned>(cp);
     }
-    EXPECT_EQ("\xEF\xBF\xBD" "a", Utf16ToUtf8(u"\xD800" "a"));  // a lone surrogate
+    EXPECT_EQ(
+        "\xEF\xBF\xBD"
+        "a",
+        Utf16ToUtf8(u"\xD800"
+                    "a"));  // a lone surrogate
 }
 
 TEST(Gbk, CharacterKeysAndTheTwoForms) {
-    const AString zhong("\xD6\xD0" "a");
+    const AString zhong(
+        "\xD6\xD0"
+        "a");
     EXPECT_EQ(MakeCharKey(0xD6, 0xD0), CharKeyAt(zhong));
-    EXPECT_EQ(0xD0D6, CharKeyAt(zhong));  // lead byte low
+    EXPECT_EQ(0xD0D6, CharKeyAt(zhong));                  // lead byte low
     EXPECT_EQ(MakeCharKey('a', 0), CharKeyAt(zhong, 2));  // past the end reads as 0
-    EXPECT_EQ(MakeCharKey(0xD0, 'a'), CharKeyAt(std::string_view("\xD6\xD0" "a"), 1));
+    EXPECT_EQ(MakeCharKey(0xD0, 'a'), CharKeyAt(std::string_view("\xD6\xD0"
+                                                                 "a"),
+                                                1));
     EXPECT_EQ(0, CharKeyAt(std::string_view("ab"), 5));
     EXPECT_EQ(CharKeyAt(zhong), CharKeyAt(zhong.GetString()));
 
@@ -88,19 +96,32 @@ TEST(Gbk, CharacterKeysAndTheTwoForms) {
 }
 
 TEST(Gbk, ConversionsAndLiterals) {
-    EXPECT_EQ(std::string("\xD6\xD0\xCE\xC4" "a"), GbkFromUtf16(u"中文a").GetString());
+    EXPECT_EQ(std::string("\xD6\xD0\xCE\xC4"
+                          "a"),
+              GbkFromUtf16(u"中文a").GetString());
     EXPECT_FALSE(GbkFromUtf16(u"中").IsWide());
     EXPECT_EQ("a?", std::string(GbkFromUtf16(u"a\u0E01").GetString()));
     EXPECT_TRUE(GbkFromUtf16(u"").IsEmpty());
-    EXPECT_EQ(u"中文a", Utf16FromGbk(AString("\xD6\xD0\xCE\xC4" "a")));
+    EXPECT_EQ(u"中文a", Utf16FromGbk(AString("\xD6\xD0\xCE\xC4"
+                                             "a")));
     EXPECT_EQ(u"中", Utf16FromGbk(AString(u"中", 1)));  // already UTF-16
     EXPECT_EQ(u"", Utf16FromGbk(AString()));
     EXPECT_EQ("\xD6\xD0?", std::string(GbkFromUtf8("中\xFF").GetString()));
-    EXPECT_EQ("中文a", GbkToUtf8(AString("\xD6\xD0\xCE\xC4" "a")));
+    EXPECT_EQ("中文a", GbkToUtf8(AString("\xD6\xD0\xCE\xC4"
+                                         "a")));
 
     const AString& literal = "中文"_gbk;
     EXPECT_STREQ("\xD6\xD0\xCE\xC4", literal.GetString());
     EXPECT_EQ(&literal, &"中文"_gbk);  // converted once
+}
+
+TEST(WideCharToGbk, KeysOfUnits) {
+    EXPECT_EQ(WideCharToGbk(u'\u4E2D'), 0xD0D6);  // D6 D0, D6 in the low byte
+    EXPECT_EQ(WideCharToGbk(u'\u3000'), 0xA1A1);
+    EXPECT_EQ(WideCharToGbk(u'A'), 0x41);
+    EXPECT_EQ(WideCharToGbk(u'?'), 0x3F);
+    EXPECT_EQ(WideCharToGbk(u'\u0E01'), 0);  // Thai: not in code page 936
+    EXPECT_EQ(WideCharToGbk(u'\xD800'), 0);  // lone surrogate
 }
 
 TEST(Utf8ToUtf16, ReadsTheSystemWay) {

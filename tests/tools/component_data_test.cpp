@@ -3,12 +3,12 @@
 #include "tools/mkdata/component_data.h"
 
 #include <gtest/gtest.h>
-
 #include <map>
 #include <sstream>
 
 #include "lexicon/dict.h"
 #include "rules/char_class.h"
+#include "tests/support/string_bytes.h"
 
 namespace {
 
@@ -33,24 +33,28 @@ protected:
         s.Read(strokes);
         data_ = new ComponentData(BuildComponentData(d, s, *gbk_));
         dict_ = new CDict;
-        for (auto& [k, v] : data_->components) dict_->ComponentTable[A(k)] = A(v);
-        for (auto& [k, v] : data_->base) dict_->BaseComponentTable[A(k)] = A(v);
+        for (auto& [k, v] : data_->components) dict_->ComponentTable[FromBytes(k)] = FromBytes(v);
+        for (auto& [k, v] : data_->base) dict_->BaseComponentTable[FromBytes(k)] = FromBytes(v);
     }
-    static void TearDownTestSuite() { delete dict_; delete data_; delete gbk_; }
+    static void TearDownTestSuite() {
+        delete dict_;
+        delete data_;
+        delete gbk_;
+    }
 
-    static AString A(const std::string& s) { return AString::FromBytes(s.data(), static_cast<int>(s.size())); }
-    static std::string G(const char32_t* text) {
+    // The text in GBK as the data builder's index encodes it.
+    static std::string IndexGbk(const char32_t* text) {
         std::string s;
         for (; *text; ++text) s += *text < 0x80 ? std::string(1, static_cast<char>(*text)) : gbk_->Encode(*text);
         return s;
     }
     static std::string Value(const TextPairs& pairs, const char32_t* key) {
         for (auto& [k, v] : pairs)
-            if (k == G(key)) return v;
+            if (k == IndexGbk(key)) return v;
         return "<none>";
     }
     static std::string Parts(const char32_t* text, bool depth) {
-        const AString r = dict_->GetParts(A(G(text)), depth);
+        const AString r = dict_->GetParts(FromBytes(IndexGbk(text)), depth);
         return std::string(r.GetString(), static_cast<size_t>(r.GetLength()));
     }
 
@@ -63,22 +67,23 @@ ComponentData* ComponentTables::data_ = nullptr;
 CDict* ComponentTables::dict_ = nullptr;
 
 TEST_F(ComponentTables, FirstLevelPartsAndBasicComponents) {
-    const struct { const char32_t* key; const char32_t* value; } cases[] = {
-        {U"好", U"女子"},
-        {U"子", U"了一"},
-        {U"中", U"口丨"},
-        {U"想", U"木目心"},  // a shape without a GBK form gives its own parts
-        {U"亻", U"3丨"},     // a stroke without a GBK form gives its digit
-        {U"道", U"首辶"},    // in the order they are written
-        {U"笆", U"314314巴"},  // strokes that three characters imply
-        {U"筷", U""},          // 快 has no strokes: basic
-        {U"是", U"日12134"},   // a shape's strokes where its parts do not fit
-        {U"女", U""},        // its parts have no GBK form: basic
-        {U"国", U""},        // parts that do not add up to its strokes: basic
-        {U"口", U""},        // one component is no decomposition
-        {U"丂", U""},        // no source data, still a key
+    const struct {
+        const char32_t* key;
+        const char32_t* value;
+    } cases[] = {
+        {U"好", U"女子"},     {U"子", U"了一"},
+        {U"中", U"口丨"},     {U"想", U"木目心"},  // a shape without a GBK form gives its own parts
+        {U"亻", U"3丨"},                           // a stroke without a GBK form gives its digit
+        {U"道", U"首辶"},                          // in the order they are written
+        {U"笆", U"314314巴"},                      // strokes that three characters imply
+        {U"筷", U""},                              // 快 has no strokes: basic
+        {U"是", U"日12134"},                       // a shape's strokes where its parts do not fit
+        {U"女", U""},                              // its parts have no GBK form: basic
+        {U"国", U""},                              // parts that do not add up to its strokes: basic
+        {U"口", U""},                              // one component is no decomposition
+        {U"丂", U""},                              // no source data, still a key
     };
-    for (const auto& c : cases) EXPECT_EQ(Value(data_->components, c.key), G(c.value));
+    for (const auto& c : cases) EXPECT_EQ(Value(data_->components, c.key), IndexGbk(c.value));
 }
 
 TEST_F(ComponentTables, BaseTableHoldsStrokesOfBasicComponents) {
@@ -93,13 +98,15 @@ TEST_F(ComponentTables, EveryGbkChineseCharacterIsAKeyInCodeOrder) {
     for (auto& [cp, code] : gbk_->Chars()) hanzi += IsGbkHanzi(static_cast<unsigned char>(code >> 8), code & 0xFF);
     ASSERT_EQ(data_->components.size(), hanzi);
     for (size_t i = 1; i < data_->components.size(); ++i)
-        ASSERT_LT(static_cast<unsigned char>(data_->components[i - 1].first[0]) << 8 | static_cast<unsigned char>(data_->components[i - 1].first[1]),
-                  static_cast<unsigned char>(data_->components[i].first[0]) << 8 | static_cast<unsigned char>(data_->components[i].first[1]));
+        ASSERT_LT(static_cast<unsigned char>(data_->components[i - 1].first[0]) << 8 |
+                      static_cast<unsigned char>(data_->components[i - 1].first[1]),
+                  static_cast<unsigned char>(data_->components[i].first[0]) << 8 |
+                      static_cast<unsigned char>(data_->components[i].first[1]));
 }
 
 TEST_F(ComponentTables, DepthExpansionGivesStrokeOrder) {
-    EXPECT_EQ(Parts(U"好", false), G(U"女子"));
-    EXPECT_EQ(Parts(U"女", false), G(U"女"));
+    EXPECT_EQ(Parts(U"好", false), IndexGbk(U"女子"));
+    EXPECT_EQ(Parts(U"女", false), IndexGbk(U"女"));
     EXPECT_EQ(Parts(U"女", true), "531");
     EXPECT_EQ(Parts(U"子", true), "521");
     EXPECT_EQ(Parts(U"好", true), "531521");

@@ -1,29 +1,19 @@
 // Checks the reading files that the data builder made from Unihan.
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include "lexicon/dict.h"
 #include "lexicon/representative.h"
+#include "tests/support/string_bytes.h"
+#include "tests/support/text_literals.h"
 #include "text/aarray.h"
 #include "text/astring.h"
 
 namespace {
 
-std::string Gbk(const char16_t* text) {
-    AString s(text, -1);
-    s.ToNarrow(936);
-    return std::string(s.GetString(), static_cast<size_t>(s.GetLength()));
-}
-
-CharKey Key(const char16_t* ch) {
-    const std::string g = Gbk(ch);
-    return MakeCharKey(static_cast<unsigned char>(g[0]), static_cast<unsigned char>(g[1]));
-}
-
-std::vector<std::string> Readings(const CDict& dict, const char16_t* ch) {
+std::vector<std::string> Readings(const CDict& dict, const char* ch) {
     AStringArray a;
     dict.GetReadings(Key(ch), a);
     std::vector<std::string> v;
@@ -31,7 +21,7 @@ std::vector<std::string> Readings(const CDict& dict, const char16_t* ch) {
     return v;
 }
 
-std::string Tones(const CDict& dict, const char16_t* ch, const char* syllable) {
+std::string Tones(const CDict& dict, const char* ch, const char* syllable) {
     AString out;
     if (!dict.GetToneSymbols(Key(ch), AString(syllable), out, true)) return "?";
     return out.GetString();
@@ -65,44 +55,44 @@ TEST_F(ReadingData, EveryGb2312CharacterHasReadings) {
     EXPECT_EQ(count, 6763);
     EXPECT_EQ(dict_->GbReadingMap.GetCount(), 6763);
     EXPECT_FALSE(dict_->IsGb2312Char(MakeCharKey(0x81, 0x40)));  // GBK, not GB2312
-    EXPECT_GT(Readings(*dict_, u"丂").size(), 0u);                // but it has readings
+    EXPECT_GT(Readings(*dict_, "丂").size(), 0u);                // but it has readings
 }
 
 TEST_F(ReadingData, PolyphonesInUsageOrder) {
-    const std::vector<std::string> xing = Readings(*dict_, u"行");
+    const std::vector<std::string> xing = Readings(*dict_, "行");
     ASSERT_GE(xing.size(), 2u);
     EXPECT_EQ(xing[0], "xing");
     EXPECT_EQ(xing[1], "hang");
-    EXPECT_EQ(Tones(*dict_, u"行", "xing")[0], '2');
-    EXPECT_EQ(Tones(*dict_, u"行", "hang")[0], '2');
+    EXPECT_EQ(Tones(*dict_, "行", "xing")[0], '2');
+    EXPECT_EQ(Tones(*dict_, "行", "hang")[0], '2');
 
-    const std::vector<std::string> le = Readings(*dict_, u"了");
+    const std::vector<std::string> le = Readings(*dict_, "了");
     ASSERT_FALSE(le.empty());
     EXPECT_EQ(le[0], "le");
-    EXPECT_EQ(Tones(*dict_, u"了", "le")[0], '5');
+    EXPECT_EQ(Tones(*dict_, "了", "le")[0], '5');
 
-    const std::vector<std::string> zhang = Readings(*dict_, u"长");
+    const std::vector<std::string> zhang = Readings(*dict_, "长");
     EXPECT_NE(std::find(zhang.begin(), zhang.end(), "chang"), zhang.end());
     EXPECT_NE(std::find(zhang.begin(), zhang.end(), "zhang"), zhang.end());
 
-    const std::string wei = Tones(*dict_, u"为", "wei");
+    const std::string wei = Tones(*dict_, "为", "wei");
     ASSERT_NE(wei.find('4'), std::string::npos);
     ASSERT_NE(wei.find('2'), std::string::npos);
     EXPECT_LT(wei.find('4'), wei.find('2'));
 
-    const std::string hao = Tones(*dict_, u"好", "hao");
+    const std::string hao = Tones(*dict_, "好", "hao");
     ASSERT_NE(hao.find('3'), std::string::npos);
     ASSERT_NE(hao.find('4'), std::string::npos);
     EXPECT_LT(hao.find('3'), hao.find('4'));
 
-    EXPECT_EQ(Tones(*dict_, u"女", "nv")[0], '3');  // ü written v after n
+    EXPECT_EQ(Tones(*dict_, "女", "nv")[0], '3');  // ü written v after n
 }
 
 TEST_F(ReadingData, RepresentativeCharacters) {
     BuildRepresentativeMap();
     AString out;
     GetRepresentativeChar(out, AString("ma"), 4);
-    EXPECT_EQ(std::string(out.GetString()), Gbk(u"嘛"));
+    EXPECT_EQ(std::string(out.GetString()), GbkBytes("嘛"));
     GetRepresentativeChar(out, AString("xiang"), 4);
     EXPECT_TRUE(out.IsEmpty());
 }

@@ -1,29 +1,17 @@
 // Checks the word list, component, definition, usage and sort files that the
 // data builder made, read back through the lexicon.
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 
 #include "lexicon/char_data_files.h"
 #include "lexicon/dict.h"
 #include "rules/char_class.h"
+#include "tests/support/string_bytes.h"
+#include "tests/support/text_literals.h"
 #include "text/astring.h"
 
 namespace {
-
-AString Gbk(const char16_t* text) {
-    AString s(text, -1);
-    s.ToNarrow(936);
-    return s;
-}
-
-std::string Bytes(const AString& s) { return std::string(s.GetString(), static_cast<size_t>(s.GetLength())); }
-
-CharKey Key(const char16_t* ch) {
-    const AString g = Gbk(ch);
-    return MakeCharKey(static_cast<unsigned char>(g[0]), static_cast<unsigned char>(g[1]));
-}
 
 template <class F>
 void ForEachGbkHanzi(F f) {
@@ -48,7 +36,7 @@ protected:
     }
     static void TearDownTestSuite() { delete dict_; }
 
-    static std::string Definition(const char16_t* ch) {
+    static std::string Definition(const char* ch) {
         AString d;
         dict_->GetDefinition(Gbk(ch), d);
         return Bytes(d);
@@ -90,7 +78,7 @@ TEST(WordList, IsACedictReleaseWithItsCache) {
     ASSERT_TRUE(GetWordListStamp(std::string(ZH_DATA_DIR) + kWordListFile, stamp));
     WordMap cached{kWordNodesPerBlock};
     EXPECT_EQ(ReadWordCache(std::string(ZH_DATA_DIR) + kWordCacheFile, &stamp, cached), CacheRead::Fresh);
-    const CedictEntry* e = cached.Find(Gbk(u"你好"));
+    const CedictEntry* e = cached.Find(Gbk("你好"));
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(Bytes(e->pinyin), "ni3 hao3");
     EXPECT_EQ(Bytes(e->definitions).rfind("hello", 0), 0u);
@@ -110,17 +98,17 @@ TEST_F(CharData, EveryGbkChineseCharacterHasComponents) {
 }
 
 TEST_F(CharData, PartsAndStrokeOrder) {
-    EXPECT_EQ(Bytes(dict_->GetParts(Gbk(u"好"), false)), Bytes(Gbk(u"女子")));
-    EXPECT_EQ(Bytes(dict_->GetParts(Gbk(u"女"), true)), "531");
-    EXPECT_EQ(Bytes(dict_->GetParts(Gbk(u"子"), true)), "521");
-    EXPECT_EQ(Bytes(dict_->GetParts(Gbk(u"女"), false)), Bytes(Gbk(u"女")));
+    EXPECT_EQ(Bytes(dict_->GetParts(Gbk("好"), false)), Bytes(Gbk("女子")));
+    EXPECT_EQ(Bytes(dict_->GetParts(Gbk("女"), true)), "531");
+    EXPECT_EQ(Bytes(dict_->GetParts(Gbk("子"), true)), "521");
+    EXPECT_EQ(Bytes(dict_->GetParts(Gbk("女"), false)), Bytes(Gbk("女")));
     // Every depth expansion of a character with known parts ends in stroke digits.
-    for (const char16_t* ch : {u"中", u"你", u"想", u"我", u"国", u"爱", u"的"}) {
+    for (const char* ch : {"中", "你", "想", "我", "国", "爱", "的"}) {
         const std::string strokes = Bytes(dict_->GetParts(Gbk(ch), true));
         EXPECT_EQ(strokes.find_first_not_of("12345"), std::string::npos) << strokes;
     }
-    EXPECT_EQ(Bytes(dict_->GetParts(Gbk(u"中"), true)), "2512");
-    EXPECT_EQ(Bytes(dict_->GetParts(Gbk(u"我"), true)), "3121534");
+    EXPECT_EQ(Bytes(dict_->GetParts(Gbk("中"), true)), "2512");
+    EXPECT_EQ(Bytes(dict_->GetParts(Gbk("我"), true)), "3121534");
 }
 
 // The depth expansion of a GB2312 character is its stroke sequence: digits
@@ -143,8 +131,8 @@ TEST_F(CharData, DepthExpansionIsTheStrokeSequence) {
 }
 
 TEST_F(CharData, Definitions) {
-    EXPECT_FALSE(Definition(u"中").empty());
-    EXPECT_NE(Definition(u"好").find("good"), std::string::npos);
+    EXPECT_FALSE(Definition("中").empty());
+    EXPECT_NE(Definition("好").find("good"), std::string::npos);
     int gb2312 = 0, gbk = 0;
     ForEachGbkHanzi([&](unsigned char lead, unsigned char trail) {
         const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
@@ -159,14 +147,17 @@ TEST_F(CharData, Definitions) {
 }
 
 TEST_F(CharData, UsageOrder) {
-    EXPECT_EQ(UsageScore(Key(u"的")), kUsageTopScore);
-    EXPECT_GT(UsageScore(Key(u"一")), kUsageTopScore - 5);
-    EXPECT_GT(UsageScore(Key(u"是")), UsageScore(Key(u"想")));
-    EXPECT_GT(UsageScore(Key(u"想")), UsageScore(Key(u"鴒")));
+    EXPECT_EQ(UsageScore(Key("的")), kUsageTopScore);
+    EXPECT_GT(UsageScore(Key("一")), kUsageTopScore - 5);
+    EXPECT_GT(UsageScore(Key("是")), UsageScore(Key("想")));
+    EXPECT_GT(UsageScore(Key("想")), UsageScore(Key("鴒")));
 }
 
 TEST_F(CharData, StrokeCounts) {
-    const struct { const char16_t* ch; int strokes; } cases[] = {{u"中", 4}, {u"一", 1}, {u"好", 6}, {u"龘", 48}};
+    const struct {
+        const char* ch;
+        int strokes;
+    } cases[] = {{"中", 4}, {"一", 1}, {"好", 6}, {"龘", 48}};
     for (const auto& c : cases) {
         const std::int32_t* n = dict_->SortNumbers.Find(Key(c.ch));
         ASSERT_NE(n, nullptr);
@@ -183,8 +174,8 @@ TEST_F(CharData, TwoThousandFiveHundredCommonCharacters) {
         EXPECT_TRUE(IsGb2312(lead, trail)) << std::hex << +lead << +trail;
     });
     EXPECT_EQ(common, 2500);
-    for (const char16_t* ch : {u"的", u"一", u"好", u"中"}) EXPECT_EQ(CommonFlags(Key(ch)), 1);
-    EXPECT_EQ(CommonFlags(Key(u"亍")), 0);  // GB2312, rare
+    for (const char* ch : {"的", "一", "好", "中"}) EXPECT_EQ(CommonFlags(Key(ch)), 1);
+    EXPECT_EQ(CommonFlags(Key("亍")), 0);  // GB2312, rare
 }
 
 }  // namespace
