@@ -16,6 +16,7 @@
 #include "lexicon/representative.h"
 #include "speech/simulated_voice.h"
 #include "speech/speech_engine.h"
+#include "tests/support/string_bytes.h"
 #include "text/code_pages.h"
 #include "text/gbk.h"
 
@@ -24,9 +25,6 @@ inline constexpr WindowId kMainWnd = 100, kReaderWnd = 200, kOtherWnd = 300;
 inline std::string U8(const std::u16string& s) { return Utf16ToUtf8(s.data(), static_cast<int>(s.size())); }
 
 inline AString Wide(const std::u16string& s) { return AString(s.data(), static_cast<int>(s.size())); }
-inline std::u16string Units(const AString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.GetString()), static_cast<size_t>(s.GetLength() / 2));
-}
 
 // Polls pred every millisecond for at most ms.
 inline bool WaitUntil(const std::function<bool()>& pred, int ms = 10000) {

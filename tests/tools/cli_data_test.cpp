@@ -11,6 +11,8 @@
 #include <system_error>
 #include <vector>
 
+#include "tests/support/scratch_folder.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -122,46 +124,19 @@ int Spawn(const fs::path& exe, const std::vector<std::string>& args, const fs::p
 }
 #endif
 
-// A fresh folder under the temporary folder, removed at the end. Its name is
-// unique, so a message that names a folder inside it can be recognised
-// whatever form the temporary folder's path takes there.
-class Scratch {
-public:
-    Scratch() {
-        static int serial = 0;
-#ifdef _WIN32
-        const unsigned long pid = GetCurrentProcessId();
-#else
-        const unsigned long pid = static_cast<unsigned long>(getpid());
-#endif
-        name_ = "zh-cli-data-" + std::to_string(pid) + "-" + std::to_string(++serial);
-        path_ = fs::temp_directory_path() / name_;
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~Scratch() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
+// A scratch folder's own name and a sub-folder, as the console writes a
+// folder it looked in: with a separator at the end. The name is unique, so
+// it can be recognised whatever form the temporary folder's path takes.
+std::string Named(const ScratchFolder& folder, const char* sub) {
+    const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
+    return fs::path(folder.Path()).filename().string() + sep + sub + sep;
+}
 
-    const fs::path& Path() const { return path_; }
-    // The folder's name and a sub-folder, as the console writes a folder it
-    // looked in: with a separator at the end.
-    std::string Named(const char* sub) const {
-        const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
-        return name_ + sep + sub + sep;
-    }
-
-private:
-    std::string name_;
-    fs::path path_;
-};
+fs::path PathOf(const ScratchFolder& folder) { return fs::path(folder.Path()); }
 
 CliRun RunCli(const fs::path& exe, const std::vector<std::string>& args) {
-    static Scratch outputs;
-    const fs::path out = outputs.Path() / "out.txt", err = outputs.Path() / "err.txt";
+    static ScratchFolder outputs("zh-cli-data");
+    const fs::path out = PathOf(outputs) / "out.txt", err = PathOf(outputs) / "err.txt";
     CliRun r;
     r.status = Spawn(exe, args, out, err);
     r.out = ReadText(out);
@@ -219,8 +194,8 @@ TEST(CliData, TheBuiltConsoleFindsTheBuildTreesData) {
 // A copy of the console in tools/ of a scratch folder: the folder beside it
 // comes first, then data/ of the parent folder, and --data overrides both.
 TEST(CliData, LooksBesideTheProgramThenInTheParentsDataFolder) {
-    Scratch tree;
-    const fs::path tools = tree.Path() / "tools", data = tree.Path() / "data";
+    ScratchFolder tree("zh-cli-data");
+    const fs::path tools = PathOf(tree) / "tools", data = PathOf(tree) / "data";
     fs::create_directories(tools);
     const fs::path cli = tools / kCli.filename();
     fs::copy_file(kCli, cli);
@@ -230,8 +205,8 @@ TEST(CliData, LooksBesideTheProgramThenInTheParentsDataFolder) {
     EXPECT_EQ(none.status, 2);
     EXPECT_EQ(none.out, "");
     ExpectOneLine(none, "no data");
-    EXPECT_NE(none.err.find(tree.Named("tools")), std::string::npos) << none.err;
-    EXPECT_NE(none.err.find(tree.Named("data")), std::string::npos) << none.err;
+    EXPECT_NE(none.err.find(Named(tree, "tools")), std::string::npos) << none.err;
+    EXPECT_NE(none.err.find(Named(tree, "data")), std::string::npos) << none.err;
     EXPECT_EQ(Listed(none.err, "missing"), std::set<std::string>{"gbk2b5.bin"}) << none.err;
 
     CopyDataFile("gbk2b5.bin", data);
@@ -245,8 +220,8 @@ TEST(CliData, LooksBesideTheProgramThenInTheParentsDataFolder) {
     EXPECT_EQ(beside.status, 2);
     EXPECT_EQ(beside.out, "");
     ExpectOneLine(beside, "damaged beside");
-    EXPECT_NE(beside.err.find(tree.Named("tools")), std::string::npos) << beside.err;
-    EXPECT_EQ(beside.err.find(tree.Named("data")), std::string::npos) << beside.err;
+    EXPECT_NE(beside.err.find(Named(tree, "tools")), std::string::npos) << beside.err;
+    EXPECT_EQ(beside.err.find(Named(tree, "data")), std::string::npos) << beside.err;
     EXPECT_EQ(Listed(beside.err, "damaged"), std::set<std::string>{"gbk2b5.bin"}) << beside.err;
 
     const CliRun given = RunCli(cli, {"--data", Utf8(data), "big5", "关系"});
@@ -261,8 +236,8 @@ const std::set<std::string> kLexiconFiles = {
 const std::set<std::string> kReadingFiles = {"ch2pypz1.bin", "ch2pypz2.bin", "ch2py.bin"};
 
 TEST(CliData, EveryCommandNamesTheFilesMissingFromTheGivenFolder) {
-    Scratch empty;
-    const std::string folder = Utf8(empty.Path());
+    ScratchFolder empty("zh-cli-data");
+    const std::string folder = Utf8(PathOf(empty));
     const struct {
         const char* command;
         const std::set<std::string>& files;
@@ -283,11 +258,11 @@ TEST(CliData, EveryCommandNamesTheFilesMissingFromTheGivenFolder) {
 
 // A copy of the data without the word list: the word cache stands in for it.
 TEST(CliData, ADamagedFileIsNamedAndNothingIsPrinted) {
-    Scratch copy;
-    const std::string folder = Utf8(copy.Path());
+    ScratchFolder copy("zh-cli-data");
+    const std::string folder = Utf8(PathOf(copy));
     for (const char* name : {"ch2pypz1.bin", "ch2pypz2.bin", "ch2py.bin", "ZiDef.dic", "zi_ordered_by_usage.txt",
                              "ZiPartsStd2.dat", "ZiPartsBaseStd2.dat", "sort.dic", "workdata2.bin", "gbk2b5.bin"})
-        CopyDataFile(name, copy.Path());
+        CopyDataFile(name, PathOf(copy));
     for (const char* command : {"info", "readings", "big5"}) {
         const CliRun whole = RunCli(kCli, {"--data", folder, command, "好"});
         EXPECT_EQ(whole.status, 0) << command << ": " << whole.err;
@@ -310,7 +285,7 @@ TEST(CliData, ADamagedFileIsNamedAndNothingIsPrinted) {
         std::ifstream in(kData / c.file, std::ios::binary);
         const std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ASSERT_GT(original.size(), c.keep) << what;
-        WriteFile(copy.Path() / c.file, c.replacement ? std::string(c.replacement) : original.substr(0, c.keep));
+        WriteFile(PathOf(copy) / c.file, c.replacement ? std::string(c.replacement) : original.substr(0, c.keep));
         const CliRun r = RunCli(kCli, {"--data", folder, c.command, "好"});
         EXPECT_EQ(r.status, 2) << what;
         EXPECT_EQ(r.out, "") << what;
@@ -318,7 +293,7 @@ TEST(CliData, ADamagedFileIsNamedAndNothingIsPrinted) {
         EXPECT_NE(r.err.find(folder), std::string::npos) << what << ": " << r.err;
         EXPECT_EQ(Listed(r.err, "damaged"), std::set<std::string>{c.file}) << what << ": " << r.err;
         EXPECT_EQ(r.err.find("missing"), std::string::npos) << what << ": " << r.err;
-        WriteFile(copy.Path() / c.file, original);
+        WriteFile(PathOf(copy) / c.file, original);
     }
 }
 
