@@ -1,10 +1,8 @@
 #include "lexicon/reading_files.h"
 
-#include "lexicon/byte_io.h"
-
 #include <cstdio>
 
-
+#include "lexicon/byte_io.h"
 
 std::uint8_t MakeToneMask(const std::vector<int>& tones) {
     unsigned mask = 0;
@@ -98,8 +96,6 @@ ReadStatus ParseGbReadings(std::string_view bytes, const GbReadingVisitor& visit
     }
     return ReadStatus::Ok;
 }
-
-
 
 ReadStatus ReadToneReadingFile(const std::string& path, bool ordered, std::vector<ToneReadingRecord>& records) {
     records.clear();

@@ -17,13 +17,13 @@
 // count, per reading u32 length (at most 255) + spelling. A count is a u16, or
 // 0xFFFF followed by a u32 count.
 
-struct ToneReadingRecord {                 // one entry of ch2pypz1.bin / ch2pypz2.bin
+struct ToneReadingRecord {  // one entry of ch2pypz1.bin / ch2pypz2.bin
     CharKey key = 0;
-    std::vector<std::string> readings;     // stored spelling
-    std::vector<std::uint16_t> toneData;   // per reading: ToneMask (pz1) or ToneOrder (pz2)
+    std::vector<std::string> readings;    // stored spelling
+    std::vector<std::uint16_t> toneData;  // per reading: ToneMask (pz1) or ToneOrder (pz2)
     std::uint8_t commonFlags = 0;
 };
-struct GbReadingRecord {                   // one entry of ch2py.bin
+struct GbReadingRecord {  // one entry of ch2py.bin
     CharKey key = 0;
     std::vector<std::string> readings;
 };
@@ -36,14 +36,14 @@ inline constexpr const char* kToneMaskFile = "ch2pypz1.bin";
 inline constexpr const char* kToneOrderFile = "ch2pypz2.bin";
 inline constexpr const char* kGbReadingFile = "ch2py.bin";
 
-inline constexpr int kMaxToneReadings = 6;   // tone slots of a record
+inline constexpr int kMaxToneReadings = 6;  // tone slots of a record
 inline constexpr int kMaxReadingBytes = 255;
 
 // Reading (ReadStatus and the whole-file helpers are in text/data_file.h).
 
-struct ToneReadingView {                   // views into the file's bytes
+struct ToneReadingView {  // views into the file's bytes
     CharKey key = 0;
-    int count = 0;                         // 0..6
+    int count = 0;  // 0..6
     std::string_view readings[kMaxToneReadings];
     std::uint16_t toneData[kMaxToneReadings] = {};
     std::uint8_t commonFlags = 0;
@@ -53,7 +53,6 @@ using GbReadingVisitor = std::function<void(CharKey, const std::vector<std::stri
 
 ReadStatus ParseToneReadings(std::string_view bytes, bool ordered, const ToneReadingVisitor& visit);
 ReadStatus ParseGbReadings(std::string_view bytes, const GbReadingVisitor& visit);
-
 
 // File readers into records (for tools and tests; the lexicon visits).
 ReadStatus ReadToneReadingFile(const std::string& path, bool ordered, std::vector<ToneReadingRecord>& records);

@@ -8,31 +8,31 @@ namespace {
 
 // GBK codes of the characters the context rules look at.
 namespace gbk {
-constexpr std::uint16_t kXi = 0xCFB5;      // 系
-constexpr std::uint16_t kXiTrad = 0x8253;  // 係
-constexpr std::uint16_t kGuan = 0xB9D8;    // 关
-constexpr std::uint16_t kTong = 0xCDB3;    // 统
-constexpr std::uint16_t kLie = 0xC1D0;     // 列
-constexpr std::uint16_t kPan = 0x9884;     // 槃
-constexpr std::uint16_t kHou = 0xBAF3;     // 后
-constexpr std::uint16_t kHouTrad = 0xE1E1; // 後
-constexpr std::uint16_t kHuang = 0xBBCA;   // 皇
-constexpr std::uint16_t kMu = 0xC4B8;      // 母
-constexpr std::uint16_t kTai = 0xCCAB;     // 太
-constexpr std::uint16_t kLi = 0xC0EF;      // 里
-constexpr std::uint16_t kMian = 0xC3E6;    // 面
-constexpr std::uint16_t kBian = 0xB1DF;    // 边
-constexpr std::uint16_t kTou = 0xCDB7;     // 头
-constexpr std::uint16_t kXiang = 0xCFEF;   // 巷
-constexpr std::uint16_t kShi = 0xCAB3;     // 食
-constexpr std::uint16_t kQian = 0xC7B0;    // 前
-constexpr std::uint16_t kMianJp = 0xFC4D;  // 麺
-constexpr std::uint16_t kZhu = 0xD7A2;     // 注
-constexpr std::uint16_t kZhuTrad = 0xD45D; // 註
-constexpr std::uint16_t kZan = 0xD4DE;     // 赞
-constexpr std::uint16_t kZanTrad = 0xD793; // 讚
-constexpr std::uint16_t kBu = 0xB2BB;      // 不
-constexpr std::uint16_t kJue = 0xBEF8;     // 绝
+constexpr std::uint16_t kXi = 0xCFB5;       // 系
+constexpr std::uint16_t kXiTrad = 0x8253;   // 係
+constexpr std::uint16_t kGuan = 0xB9D8;     // 关
+constexpr std::uint16_t kTong = 0xCDB3;     // 统
+constexpr std::uint16_t kLie = 0xC1D0;      // 列
+constexpr std::uint16_t kPan = 0x9884;      // 槃
+constexpr std::uint16_t kHou = 0xBAF3;      // 后
+constexpr std::uint16_t kHouTrad = 0xE1E1;  // 後
+constexpr std::uint16_t kHuang = 0xBBCA;    // 皇
+constexpr std::uint16_t kMu = 0xC4B8;       // 母
+constexpr std::uint16_t kTai = 0xCCAB;      // 太
+constexpr std::uint16_t kLi = 0xC0EF;       // 里
+constexpr std::uint16_t kMian = 0xC3E6;     // 面
+constexpr std::uint16_t kBian = 0xB1DF;     // 边
+constexpr std::uint16_t kTou = 0xCDB7;      // 头
+constexpr std::uint16_t kXiang = 0xCFEF;    // 巷
+constexpr std::uint16_t kShi = 0xCAB3;      // 食
+constexpr std::uint16_t kQian = 0xC7B0;     // 前
+constexpr std::uint16_t kMianJp = 0xFC4D;   // 麺
+constexpr std::uint16_t kZhu = 0xD7A2;      // 注
+constexpr std::uint16_t kZhuTrad = 0xD45D;  // 註
+constexpr std::uint16_t kZan = 0xD4DE;      // 赞
+constexpr std::uint16_t kZanTrad = 0xD793;  // 讚
+constexpr std::uint16_t kBu = 0xB2BB;       // 不
+constexpr std::uint16_t kJue = 0xBEF8;      // 绝
 
 // Before 里: 公邻多余 and the numerals 一二三四五六七八九十Ｏ百千万亿壹贰叁肆伍陆柒捌玖拾零廿卅仨俩两.
 constexpr std::uint16_t kLiPrefixes[] = {
@@ -53,16 +53,16 @@ constexpr std::uint16_t kPraisePrev[] = {0xB3C6, 0xCAA2};
 
 // Big5 codes the rules give.
 namespace big5 {
-constexpr std::uint16_t kXiTrad = 0xAB59;  // 係
-constexpr std::uint16_t kXi = 0xA874;      // 系
-constexpr std::uint16_t kPan = 0xBA6E;     // 槃
-constexpr std::uint16_t kHou = 0xA65A;     // 后
-constexpr std::uint16_t kHouTrad = 0xABE1; // 後
-constexpr std::uint16_t kLiTrad = 0xF9D8;  // 裏
-constexpr std::uint16_t kNoodle = 0xC4D1;  // 麵
-constexpr std::uint16_t kMian = 0xADB1;    // 面
-constexpr std::uint16_t kZhuTrad = 0xB5F9; // 註
-constexpr std::uint16_t kZanTrad = 0xC667; // 讚
+constexpr std::uint16_t kXiTrad = 0xAB59;   // 係
+constexpr std::uint16_t kXi = 0xA874;       // 系
+constexpr std::uint16_t kPan = 0xBA6E;      // 槃
+constexpr std::uint16_t kHou = 0xA65A;      // 后
+constexpr std::uint16_t kHouTrad = 0xABE1;  // 後
+constexpr std::uint16_t kLiTrad = 0xF9D8;   // 裏
+constexpr std::uint16_t kNoodle = 0xC4D1;   // 麵
+constexpr std::uint16_t kMian = 0xADB1;     // 面
+constexpr std::uint16_t kZhuTrad = 0xB5F9;  // 註
+constexpr std::uint16_t kZanTrad = 0xC667;  // 讚
 }  // namespace big5
 
 template <std::size_t N>

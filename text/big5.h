@@ -16,7 +16,7 @@ inline constexpr const char* kBig5TableFile = "gbk2b5.bin";
 inline constexpr int kBig5TableRows = 126;
 inline constexpr int kBig5TableRowEntries = 191;
 inline constexpr int kBig5TableSize = kBig5TableRows * kBig5TableRowEntries * 2;  // 48132
-inline constexpr DoubleByteCode kBig5WhiteSquare{0xA1BC};                          // the answer without a form
+inline constexpr DoubleByteCode kBig5WhiteSquare{0xA1BC};                         // the answer without a form
 
 // Byte offset of the entry of a GBK code; -1 when the code has no slot.
 int Big5TableOffset(DoubleByteCode gbk);

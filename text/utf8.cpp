@@ -83,9 +83,7 @@ std::string Utf16ToUtf8(const char16_t* u, int n) {
     return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view units) {
-    return Utf16ToUtf8(units.data(), static_cast<int>(units.size()));
-}
+std::string Utf16ToUtf8(std::u16string_view units) { return Utf16ToUtf8(units.data(), static_cast<int>(units.size())); }
 
 std::u16string Utf8ToUnits(std::string_view bytes) {
     std::u16string units;

@@ -43,7 +43,10 @@ void ToneSeeds(const fs::path& root) {
             {kZhong, {"zhong"}, {tones({1, 4})}, 1},
             {kXing, {"xig", "hag"}, {tones({2}), tones({2, 4})}, 3},
             {kHao, {"hao"}, {tones({3, 4})}, 0},
-            {kLin, {"lin", "lv", "nue", "jv", "io", "ug"}, {tones({2}), tones({1}), tones({4}), tones({5}), tones({1, 2, 3, 4, 5}), tones({3})}, 2},
+            {kLin,
+             {"lin", "lv", "nue", "jv", "io", "ug"},
+             {tones({2}), tones({1}), tones({4}), tones({5}), tones({1, 2, 3, 4, 5}), tones({3})},
+             2},
         };
         const char* target = ordered ? "tone_orders" : "tone_masks";
         Check(WriteToneReadingFile(Seed(root, target, "four"), records, ordered), target);
@@ -71,9 +74,9 @@ void Big5Seeds(const fs::path& root) {
 void WordSeeds(const fs::path& root) {
     WordMap words(16);
     const char* const entries[][3] = {
-        {"\xC4\xE3\xBA\xC3", "ni3 hao3", "hello/hi"},      // 你好
-        {"\xD6\xD0\xB9\xFA", "zhong1 guo2", "China"},      // 中国
-        {"\xBA\xC3", "hao3", "good"},                      // 好
+        {"\xC4\xE3\xBA\xC3", "ni3 hao3", "hello/hi"},            // 你好
+        {"\xD6\xD0\xB9\xFA", "zhong1 guo2", "China"},            // 中国
+        {"\xBA\xC3", "hao3", "good"},                            // 好
         {"\xD0\xD0\xB3\xA4", "hang2 zhang3", "bank president"},  // 行长
         {"ab", "", ""},
     };
@@ -90,23 +93,24 @@ void WordSeeds(const fs::path& root) {
 
     const std::string list =
         "# CC-CEDICT style\r\n"
-        "\xE4\xBD\xA0\xE5\xA5\xBD \xE4\xBD\xA0\xE5\xA5\xBD [ni3 hao3] /hello/hi/\n"                    // 你好
-        "\xE4\xB8\xAD\xE5\x9C\x8B \xE4\xB8\xAD\xE5\x9B\xBD [Zhong1 guo2] /China/\r\n"                 // 中國 中国
-        "\xE5\xA6\xB3\xE5\x80\x91,\xE4\xBD\xA0\xE4\xBB\xAC [ni3 men5] /you/\n"                         // 妳們,你们
-        "\xE5\xA5\xBD \xE5\xA5\xBD [hao3] /good/well/\n"                                               // 好
+        "\xE4\xBD\xA0\xE5\xA5\xBD \xE4\xBD\xA0\xE5\xA5\xBD [ni3 hao3] /hello/hi/\n"    // 你好
+        "\xE4\xB8\xAD\xE5\x9C\x8B \xE4\xB8\xAD\xE5\x9B\xBD [Zhong1 guo2] /China/\r\n"  // 中國 中国
+        "\xE5\xA6\xB3\xE5\x80\x91,\xE4\xBD\xA0\xE4\xBB\xAC [ni3 men5] /you/\n"         // 妳們,你们
+        "\xE5\xA5\xBD \xE5\xA5\xBD [hao3] /good/well/\n"                               // 好
         "\xE5\xA5\xBD \xE5\xA5\xBD [hao4] /to be fond of/\n"
-        "\xE8\xA1\x8C\xE9\x95\xB7 \xE8\xA1\x8C\xE9\x95\xBF [hang2 zhang3] // bank president /\n"     // 行長 行长
+        "\xE8\xA1\x8C\xE9\x95\xB7 \xE8\xA1\x8C\xE9\x95\xBF [hang2 zhang3] // bank president /\n"  // 行長 行长
         "A \xE9\x98\xBF [a1] /x/\n";
     Check(WriteFileBytes(Seed(root, "word_list", "list"), list), "word_list");
 }
 
 void CharDataSeeds(const fs::path& root) {
     const std::vector<std::pair<std::string, std::string>> parts = {
-        {Text(kHao), Text(kNv) + Text(kZi)}, {Text(kNv), Text(kNv)}, {Text(kZi), "a" + Text(kKou)},
-        {"a", "R" + Text(kMu)}, {Text(kLin), Text(kMu) + Text(kMu)}, {Text(kMu), Text(kLin)},  // a cycle
+        {Text(kHao), Text(kNv) + Text(kZi)}, {Text(kNv), Text(kNv)},
+        {Text(kZi), "a" + Text(kKou)},       {"a", "R" + Text(kMu)},
+        {Text(kLin), Text(kMu) + Text(kMu)}, {Text(kMu), Text(kLin)},  // a cycle
     };
-    const std::vector<std::pair<std::string, std::string>> base = {{Text(kMu), Text(kMu)}, {Text(kKou), Text(kKou)},
-                                                                   {"b", Text(kZi) + "b"}};
+    const std::vector<std::pair<std::string, std::string>> base = {
+        {Text(kMu), Text(kMu)}, {Text(kKou), Text(kKou)}, {"b", Text(kZi) + "b"}};
     const std::string comp = Seed(root, "components", "tables"), copy = comp + ".base";
     std::string bytes, baseBytes;
     Check(WriteComponentFile(comp, parts) && WriteComponentFile(copy, base) &&
@@ -119,8 +123,7 @@ void CharDataSeeds(const fs::path& root) {
                               {{kZhong, "\xD6\xD0\xBC\xE4"}, {kHao, "\xBA\xC3"}, {kZhong, ""}, {kLin, "x"}}),
           "definitions");
     Check(WriteUsageFile(Seed(root, "usage_scores", "four"), {kZhong, kHao, kXing, kZhong}), "usage_scores");
-    Check(WriteSortFile(Seed(root, "sort_numbers", "four"),
-                        {{kZhong, 123}, {kHao, -45}, {kLin, 2147483647}, {kMu, 0}}),
+    Check(WriteSortFile(Seed(root, "sort_numbers", "four"), {{kZhong, 123}, {kHao, -45}, {kLin, 2147483647}, {kMu, 0}}),
           "sort_numbers");
 }
 

@@ -1,9 +1,10 @@
+#include "lexicon/char_data_files.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "lexicon/char_data_files.h"
 #include "lexicon_fixture.h"
 
 namespace {

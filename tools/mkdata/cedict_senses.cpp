@@ -18,7 +18,8 @@ std::map<char32_t, std::string> ReadCedictCharSenses(std::string_view cedict) {
         const char32_t cp = SingleCodePoint(line.substr(space1 + 1, space2 - space1 - 1));
         if (cp == kBadUtf8) continue;
         std::string_view list = line.substr(close + 3);
-        while (!list.empty() && (list.back() == '\r' || list.back() == '/' || list.back() == ' ')) list.remove_suffix(1);
+        while (!list.empty() && (list.back() == '\r' || list.back() == '/' || list.back() == ' '))
+            list.remove_suffix(1);
         while (!list.empty()) {
             const std::string_view sense = list.substr(0, list.find('/'));
             list.remove_prefix(std::min(list.size(), sense.size() + 1));

@@ -1,7 +1,7 @@
 #include "tools/mkdata/gbk_index.h"
 
-#include "tools/mkdata/gbk_chars.h"
 #include "text/utf8.h"
+#include "tools/mkdata/gbk_chars.h"
 
 GbkIndex::GbkIndex() {
     ForEachGbkChar([this](unsigned char lead, unsigned char trail, char16_t unit) {
@@ -19,8 +19,15 @@ std::string GbkIndex::EncodeText(const std::string& utf8) const {
     std::string out;
     for (size_t i = 0; i < utf8.size();) {
         const char32_t cp = DecodeUtf8(utf8, i);
-        if (cp == kBadUtf8) { ++i; out += '?'; continue; }
-        if (cp < 0x80) { out += static_cast<char>(cp); continue; }
+        if (cp == kBadUtf8) {
+            ++i;
+            out += '?';
+            continue;
+        }
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+            continue;
+        }
         const std::string g = Encode(cp);
         out += g.empty() ? std::string("?") : g;
     }

@@ -17,7 +17,8 @@ std::vector<char32_t> ParseJunDa(std::string_view text) {
         const size_t tab2 = line.find('\t', tab1 + 1);
         long rank = 0;
         auto r = std::from_chars(line.data(), line.data() + tab1, rank);
-        const char32_t cp = SingleCodePoint(line.substr(tab1 + 1, tab2 == std::string_view::npos ? std::string_view::npos : tab2 - tab1 - 1));
+        const char32_t cp = SingleCodePoint(
+            line.substr(tab1 + 1, tab2 == std::string_view::npos ? std::string_view::npos : tab2 - tab1 - 1));
         if (r.ptr != line.data() + tab1 || tab1 == 0 || cp == kBadUtf8) continue;
         ranked.emplace_back(rank, cp);
     }

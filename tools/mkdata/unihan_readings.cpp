@@ -14,15 +14,12 @@ struct MarkedLetter {
 };
 
 constexpr MarkedLetter kMarked[] = {
-    {U'ā', 'a', 1}, {U'á', 'a', 2}, {U'ǎ', 'a', 3}, {U'à', 'a', 4},
-    {U'ē', 'e', 1}, {U'é', 'e', 2}, {U'ě', 'e', 3}, {U'è', 'e', 4},
-    {U'ī', 'i', 1}, {U'í', 'i', 2}, {U'ǐ', 'i', 3}, {U'ì', 'i', 4},
-    {U'ō', 'o', 1}, {U'ó', 'o', 2}, {U'ǒ', 'o', 3}, {U'ò', 'o', 4},
-    {U'ū', 'u', 1}, {U'ú', 'u', 2}, {U'ǔ', 'u', 3}, {U'ù', 'u', 4},
-    {U'ǖ', 'V', 1}, {U'ǘ', 'V', 2}, {U'ǚ', 'V', 3}, {U'ǜ', 'V', 4}, {U'ü', 'V', 0},
-    {U'ń', 'n', 2}, {U'ň', 'n', 3}, {U'ǹ', 'n', 4}, {U'ḿ', 'm', 2},
-    {U'ê', 'E', 0}, {U'ế', 'E', 2}, {U'ề', 'E', 4},
-    {0x0304, 0, 1}, {0x0301, 0, 2}, {0x030C, 0, 3}, {0x0300, 0, 4},  // combining marks
+    {U'ā', 'a', 1}, {U'á', 'a', 2}, {U'ǎ', 'a', 3}, {U'à', 'a', 4}, {U'ē', 'e', 1}, {U'é', 'e', 2},
+    {U'ě', 'e', 3}, {U'è', 'e', 4}, {U'ī', 'i', 1}, {U'í', 'i', 2}, {U'ǐ', 'i', 3}, {U'ì', 'i', 4},
+    {U'ō', 'o', 1}, {U'ó', 'o', 2}, {U'ǒ', 'o', 3}, {U'ò', 'o', 4}, {U'ū', 'u', 1}, {U'ú', 'u', 2},
+    {U'ǔ', 'u', 3}, {U'ù', 'u', 4}, {U'ǖ', 'V', 1}, {U'ǘ', 'V', 2}, {U'ǚ', 'V', 3}, {U'ǜ', 'V', 4},
+    {U'ü', 'V', 0}, {U'ń', 'n', 2}, {U'ň', 'n', 3}, {U'ǹ', 'n', 4}, {U'ḿ', 'm', 2}, {U'ê', 'E', 0},
+    {U'ế', 'E', 2}, {U'ề', 'E', 4}, {0x0304, 0, 1}, {0x0301, 0, 2}, {0x030C, 0, 3}, {0x0300, 0, 4},  // combining marks
 };
 
 }  // namespace
@@ -33,9 +30,16 @@ bool ParseMarkedSyllable(std::string_view marked, std::string& syllable, int& to
     for (size_t i = 0; i < marked.size();) {
         const char32_t cp = DecodeUtf8(marked, i);
         if (cp == kBadUtf8) return false;
-        if (cp >= 'a' && cp <= 'z') { letters += static_cast<char>(cp); continue; }
-        if (cp >= 'A' && cp <= 'Z') { letters += static_cast<char>(cp - 'A' + 'a'); continue; }
-        auto m = std::find_if(std::begin(kMarked), std::end(kMarked), [cp](const MarkedLetter& x) { return x.cp == cp; });
+        if (cp >= 'a' && cp <= 'z') {
+            letters += static_cast<char>(cp);
+            continue;
+        }
+        if (cp >= 'A' && cp <= 'Z') {
+            letters += static_cast<char>(cp - 'A' + 'a');
+            continue;
+        }
+        auto m =
+            std::find_if(std::begin(kMarked), std::end(kMarked), [cp](const MarkedLetter& x) { return x.cp == cp; });
         if (m == std::end(kMarked)) return false;
         if (m->letter) letters += m->letter;
         if (m->tone) {
