@@ -34,20 +34,8 @@ size_t FormatOffset(unsigned lead, unsigned trail) { return ((lead - 0x81) * 191
 
 std::string ReadAll(const std::string& path) {
     std::string bytes;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-        std::fclose(f);
-    }
+    ReadFileBytes(path, bytes);
     return bytes;
-}
-
-bool WriteAll(const std::string& path, const std::string& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
 }
 
 // Collects data-file reports while alive.
@@ -149,8 +137,8 @@ TEST(Big5Table, MissingOrWrongSizeFileLoadsNothingAndIsReported) {
     ASSERT_TRUE(SetBig5TableEntry(table, Code(0xD6D0), Code(0xA4A4)));
     ASSERT_TRUE(WriteBig5Table(good.File(kBig5TableFile), table));
     std::string bytes(table.begin(), table.end());
-    ASSERT_TRUE(WriteAll(shortFile.File(kBig5TableFile), bytes.substr(0, 48131)));
-    ASSERT_TRUE(WriteAll(longFile.File(kBig5TableFile), bytes + '\xA4'));
+    ASSERT_TRUE(WriteFileBytes(shortFile.File(kBig5TableFile), bytes.substr(0, 48131)));
+    ASSERT_TRUE(WriteFileBytes(longFile.File(kBig5TableFile), bytes + '\xA4'));
 
     EXPECT_FALSE(LoadBig5Table(missing.Path()));
     EXPECT_FALSE(IsBig5TableLoaded());
