@@ -294,6 +294,48 @@ TEST(Dialog, DrawItemReachesTheObjectOfTheItemsWindow) {
     EXPECT_EQ(picture->Pixel(cx, cy), 0xFF0000u);  // the swatch's paint is on the screen
 }
 
+// Paints the Chinese static on green: a colour message answered by the procedure's return value.
+class GreenStatic : public FormDialog {
+public:
+    GreenStatic() : brush_(CreateSolidBrush(RGB(0, 128, 0))) {}
+    ~GreenStatic() override { DeleteObject(brush_); }
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(IDC_TEST_CHINESE)) {
+            Default(message, wParam, lParam);  // the system's colours first, then ours
+            SetBkColor(reinterpret_cast<HDC>(wParam), RGB(0, 128, 0));
+            return reinterpret_cast<LRESULT>(brush_);
+        }
+        return FormDialog::OnMessage(message, wParam, lParam);
+    }
+
+private:
+    HBRUSH brush_;
+};
+
+TEST(Dialog, AnswersReachTheSystemDirectlyOrThroughTheDefault) {
+    GreenStatic d;
+    LRESULT defId = 0;
+    std::unique_ptr<DibSection> picture;
+    POINT corner{};
+    d.atInit = [](FormDialog& dlg) { dlg.PostRun(); };
+    d.inLoop = [&](FormDialog& dlg) {
+        defId = SendMessageW(dlg.Hwnd(), DM_GETDEFID, 0, 0);  // answered by DefDlgProcW through Default
+        picture = CaptureWindow(dlg.Hwnd());
+        RECT window, label;
+        GetWindowRect(dlg.Hwnd(), &window);
+        GetWindowRect(dlg.Item(IDC_TEST_CHINESE), &label);
+        corner = {label.right - 2 - window.left, label.bottom - 2 - window.top};  // past the end of the text
+        dlg.EndDialog(IDOK);
+    };
+    EXPECT_EQ(d.DoModal(nullptr), IDOK);
+    EXPECT_EQ(LOWORD(defId), IDOK);
+    EXPECT_EQ(HIWORD(defId), DC_HASDEFID);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Pixel(corner.x, corner.y), 0x008000u);
+}
+
 TEST(Dialog, ModelessDialogLivesUntilEndDialogOrItsObjectGoes) {
     {
         FormDialog d;
