@@ -68,7 +68,8 @@ public:
     // top-level window) is disabled meanwhile, then enabled and the focus given
     // back. -1 when the dialog could not be created or is already open.
     INT_PTR DoModal(HWND owner);
-    // A modeless dialog; the program's loop passes its messages to RouteMessage.
+    // A modeless dialog, shown when its template has WS_VISIBLE; the program's
+    // loop passes its messages to RouteMessage.
     HWND Create(HWND owner);
     // Ends a modal dialog with `code`; destroys a modeless one.
     void EndDialog(INT_PTR code);

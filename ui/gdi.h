@@ -1,7 +1,6 @@
 #pragma once
 // Small owners of GDI objects, device contexts, the clipboard and COM pointers:
 // each releases exactly what it took, once.
-#include <unknwn.h>
 #include <windows.h>
 
 #include <utility>

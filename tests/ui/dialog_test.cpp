@@ -28,6 +28,11 @@ struct Form {
 class Swatch : public DialogChild {
 public:
     std::vector<DRAWITEMSTRUCT> drawn;
+    UINT measuredId = 0;
+    void MeasureItem(MEASUREITEMSTRUCT& item) override {
+        measuredId = item.CtlID;
+        item.itemHeight = 19;
+    }
     void DrawItem(const DRAWITEMSTRUCT& item) override {
         drawn.push_back(item);
         HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
@@ -292,6 +297,24 @@ TEST(Dialog, DrawItemReachesTheObjectOfTheItemsWindow) {
     const int cx = (swatchInWindow.left + swatchInWindow.right) / 2;
     const int cy = (swatchInWindow.top + swatchInWindow.bottom) / 2;
     EXPECT_EQ(picture->Pixel(cx, cy), 0xFF0000u);  // the swatch's paint is on the screen
+}
+
+TEST(Dialog, MeasureItemReachesTheObjectOfTheItemsId) {
+    FormDialog d;
+    ASSERT_NE(d.Create(nullptr), nullptr);
+    MEASUREITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = IDC_TEST_SWATCH;
+    EXPECT_TRUE(SendMessageW(d.Hwnd(), WM_MEASUREITEM, IDC_TEST_SWATCH, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_EQ(item.itemHeight, 19u);
+    EXPECT_EQ(d.swatch.measuredId, static_cast<UINT>(IDC_TEST_SWATCH));
+    EXPECT_EQ(d.decoy.measuredId, 0u);
+    // A menu item's measure is not a control's: it goes to the default processing.
+    MEASUREITEMSTRUCT menuItem{};
+    menuItem.CtlType = ODT_MENU;
+    menuItem.CtlID = IDC_TEST_SWATCH;
+    SendMessageW(d.Hwnd(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&menuItem));
+    EXPECT_EQ(menuItem.itemHeight, 0u);
 }
 
 // Paints the Chinese static on green: a colour message answered by the procedure's return value.

@@ -1,5 +1,7 @@
 #include "ui/gdi.h"
 
+#include <unknwn.h>
+
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
