@@ -176,6 +176,31 @@ TEST(Dialog, PreTranslateMessageSeesKeysBeforeTheDialogDoes) {
     EXPECT_EQ(d.keysSeen, (std::vector<WPARAM>{VK_RETURN, VK_ESCAPE}));
 }
 
+// Takes the Enter key of the control it is registered for.
+class EnterEater : public DialogChild {
+public:
+    int eaten = 0;
+    bool PreTranslateMessage(MSG& msg) override {
+        if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return false;
+        ++eaten;
+        return true;
+    }
+};
+
+TEST(Dialog, TheControlsObjectPreTranslatesBeforeTheDialog) {
+    FormDialog d;
+    EnterEater eater;
+    d.atInit = [&](FormDialog& dlg) {
+        dlg.AddChild(dlg.Item(IDC_TEST_EDIT), eater);
+        dlg.PostKey(VK_RETURN);
+        dlg.PostKey(VK_ESCAPE);
+    };
+    EXPECT_EQ(d.DoModal(nullptr), IDCANCEL);
+    EXPECT_EQ(eater.eaten, 1);
+    EXPECT_EQ(d.oks, 0);
+    EXPECT_EQ(d.keysSeen, std::vector<WPARAM>{VK_ESCAPE});  // Enter never reached the dialog
+}
+
 TEST(Dialog, ComboTextSelectsTheItemOfADropDownList) {
     struct Case {
         const char* text;
