@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -717,15 +718,19 @@ TEST(GlyphTextLook, SampleLinesPicture) {
     row(1, 0, Utf16("English UI: Zhong ") + sample, 0, 0, 16);
     row(2, 1, Utf16("简体 Simplified: ") + sample, 0, 0, 16);
     row(3, 2, Utf16("繁体 Traditional: ") + sample, 0, 0, 16);
-    SetTextColor(dc, RGB(255, 255, 255));
-    SetBkColor(dc, RGB(0, 84, 166));
+    // Inverted: the selection colour as text colour becomes the box.
+    SetTextColor(dc, RGB(0, 84, 166));
     row(4, 1, Utf16("Inverted 选中: ") + sample, 1, 0, 16);
     SetTextColor(dc, RGB(0, 0, 0));
-    SetBkColor(dc, RGB(255, 255, 255));
     row(5, 1, Utf16("Tabs:\ta\t中\tb\t文\tend"), 0, 0, 40);
     row(6, 2, Utf16("Tabs:\ta\t中\tb\t文\tend"), 0, 0, 40);
-    // Tab stops of the last two rows.
-    for (int stop = 0; stop < 10; stop++) SetPixel(dc, 6 + 40 * stop, 4 + 5 * 20 - 2, RGB(255, 0, 0));
+    const auto faceOf = [](const ChineseFaceList& list) {
+        if (list.empty()) return std::string("(fallback)");
+        const std::wstring& w = list.front().face;
+        return GbkToUtf8(GbkFromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size())));
+    };
+    std::cout << "GB face: " << faceOf(GbFaceList) << ", " << GbFontHeight << " px; Big5 face: " << faceOf(Big5FaceList)
+              << ", " << Big5FontHeight << " px; " << LogPixelsY << " dpi" << std::endl;
 
     AppSettings.UILanguage = savedLanguage;
     SelectObject(dc, GetStockObject(SYSTEM_FONT));
