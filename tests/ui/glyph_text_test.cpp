@@ -609,6 +609,30 @@ TEST_F(GlyphText, GbkTextSplitsAtCharacterBoundaries) {
     EXPECT_GT(lone.cx, MeasureGlyphText(canvas_.Dc(), u"ab").cx);
 }
 
+// The code page encodes what the device context's font draws; a Chinese
+// character drawn in a shared font takes that font's own code page.
+TEST_F(GlyphText, CodePageOfEachCharacter) {
+    const struct {
+        int language, codePage;
+        const char* text;
+        bool chineseFont;
+        std::string bytes;
+    } cases[] = {
+        {0, 1252, "é", false, "E9"},             // no double-byte character in 1252: all in the DC font
+        {0, -1, "é", true, "A8A6"},              // in GBK it is one
+        {0, 1252, "中", false, "3F"},            // 1252 cannot hold it: its replacement byte
+        {1, kCodePageBig5, "后", true, "BAF3"},  // GbUiFont draws GBK bytes
+        {1, kCodePageBig5, "x", true, "78"},
+    };
+    for (const auto& c : cases) {
+        AppSettings.UILanguage = static_cast<int16_t>(c.language);
+        const GlyphPlan plan = PlanGlyphText(Utf16(c.text), c.codePage, 0, 1);
+        ASSERT_EQ(plan.pieces.size(), 1u);
+        EXPECT_EQ(plan.chineseFont != nullptr, c.chineseFont) << c.text << " in " << c.codePage;
+        EXPECT_EQ(Hex(plan.pieces[0]), c.bytes) << c.text << " in " << c.codePage;
+    }
+}
+
 // Traditional mode converts each Chinese character through the Big5 table and
 // its context rules: the previous two characters and the next two, where a
 // non-Chinese character breaks the context.
