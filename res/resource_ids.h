@@ -37,12 +37,12 @@
 
 // Bitmaps
 #define IDB_CLOSE 1
-#define IDB_MENU_CHECK 132        // 13 x 13, monochrome
-#define IDB_SLIDER_TRACK 142      // 125 x 20
-#define IDB_RATE 145              // 11 x 11, drawn with SRCAND
-#define IDB_TOOLBAR 161           // 46 x 64, four rows of 16
-#define IDB_SPLASH 177            // 420 x 240
-#define IDB_PLAY_BUTTONS 220      // 3 x 3 pictures of 22 x 17
+#define IDB_MENU_CHECK 132    // 13 x 13, monochrome
+#define IDB_SLIDER_TRACK 142  // 125 x 20
+#define IDB_RATE 145          // 11 x 11, drawn with SRCAND
+#define IDB_TOOLBAR 161       // 46 x 64, four rows of 16
+#define IDB_SPLASH 177        // 420 x 240
+#define IDB_PLAY_BUTTONS 220  // 3 x 3 pictures of 22 x 17
 #define IDB_SIZE_GRIP 221
 #define IDB_SPEECH_SYNC 222
 #define IDB_INFO_BUTTON 278
@@ -50,8 +50,8 @@
 #define IDB_LAYOUT_VERT 1245
 #define IDB_RATE_DOWN 1248
 #define IDB_RATE_UP 1249
-#define IDB_SPLITTER_HORZ 1252    // 250 x 8
-#define IDB_SPLITTER_VERT 1253    // 8 x 250
+#define IDB_SPLITTER_HORZ 1252  // 250 x 8
+#define IDB_SPLITTER_VERT 1253  // 8 x 250
 
 // Welcome window (19)
 #define IDC_NO_STOP_AT_START 1247

@@ -117,7 +117,7 @@ const std::vector<Template>& Templates() {
              {IDC_MATCH_CASE, kButton, kButtonKind, BS_AUTOCHECKBOX, L"&Match Case"},
              {IDC_UP_FINDING, kButton, kButtonKind, BS_AUTOCHECKBOX, L"&Up Finding"},
              {IDC_FIND_FROM_TOP, kButton, kButtonKind, BS_PUSHBUTTON, L"Find From &Top"},
-             {IDC_FIND_FROM_BOTTOM, kButton, kButtonKind, BS_PUSHBUTTON, L"Find From &Bottom"},
+             {IDC_FIND_FROM_BOTTOM, kButton, kButtonKind, BS_PUSHBUTTON, L"Find From &Bottom", false},
              {IDOK, kButton, kButtonKind, BS_DEFPUSHBUTTON, L"&Find"},
              {IDCANCEL, kButton, kButtonKind, BS_PUSHBUTTON, L"&Done"},
          }},
@@ -217,6 +217,15 @@ TEST_P(DialogTemplates, LoadWithEveryControlOfItsKind) {
         }
         EXPECT_EQ((style & WS_VISIBLE) != 0, c.visible);
     }
+    // The bitmap buttons get the bitmap of their own id, as the reader window gives them.
+    std::vector<HANDLE> bitmaps;
+    for (HWND w = GetWindow(dlg, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (!(GetWindowLongW(w, GWL_STYLE) & BS_BITMAP) || _wcsicmp(ClassOf(w).c_str(), kButton) != 0) continue;
+        HANDLE bmp = LoadImageW(Module(), MAKEINTRESOURCEW(GetDlgCtrlID(w)), IMAGE_BITMAP, 0, 0, 0);
+        EXPECT_NE(bmp, nullptr) << "bitmap for button " << GetDlgCtrlID(w);
+        SendMessageW(w, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
+        bitmaps.push_back(bmp);
+    }
     // A picture for people to look at: shown beside nothing else, at the top left.
     HWND top = t.child ? host : dlg;
     if (t.child) {
@@ -232,6 +241,7 @@ TEST_P(DialogTemplates, LoadWithEveryControlOfItsKind) {
     EXPECT_TRUE(SaveWindowPng(top, std::wstring(name.begin(), name.end())));
     DestroyWindow(dlg);
     if (host) DestroyWindow(host);
+    for (HANDLE b : bitmaps) DeleteObject(b);
 }
 
 INSTANTIATE_TEST_SUITE_P(Res, DialogTemplates, ::testing::ValuesIn(Templates()),
