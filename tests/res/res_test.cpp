@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "res/resource_ids.h"
-#include "tests/res/screenshot.h"
 #include "tests/support/pump_messages.h"
+#include "tests/support/screenshot.h"
 
 namespace {
 
@@ -237,8 +237,7 @@ TEST_P(DialogTemplates, LoadWithEveryControlOfItsKind) {
     }
     UpdateWindow(top);
     PumpMessagesUntil([] { return false; }, 300ms);
-    const std::string name = "screens/res/dialog_" + std::to_string(t.id) + "_" + t.name + ".png";
-    EXPECT_TRUE(SaveWindowPng(top, std::wstring(name.begin(), name.end())));
+    EXPECT_FALSE(SaveScreenshot(top, "res/dialog_" + std::to_string(t.id) + "_" + t.name).empty());
     DestroyWindow(dlg);
     if (host) DestroyWindow(host);
     for (HANDLE b : bitmaps) DeleteObject(b);

@@ -1,4 +1,4 @@
-#include "tests/support/png.h"
+#include "tools/png/png.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

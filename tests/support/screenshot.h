@@ -18,7 +18,12 @@ public:
     HDC Dc() const { return dc_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    const std::uint32_t* Pixels() const { return bits_; }
+    bool Ok() const { return dc_ && bits_ && old_; }
+    // The pixels, rows top-down, after GdiFlush.
+    const std::uint32_t* Pixels() const {
+        GdiFlush();
+        return bits_;
+    }
     // 0x00RRGGBB at (x, y), after GdiFlush.
     std::uint32_t Pixel(int x, int y) const;
     // Every pixel set to 0x00RRGGBB.
@@ -41,5 +46,6 @@ std::string ScreensFolder();
 // The whole window (frame included) copied from the screen, after its pending
 // painting; null when it has no size.
 std::unique_ptr<DibSection> CaptureWindow(HWND hwnd);
-// Saves the window as <ScreensFolder>/<name>.png; the path, or empty on failure.
+// Saves the window as <ScreensFolder>/<name>.png (name may hold sub-folders);
+// the path, or empty on failure.
 std::string SaveScreenshot(HWND hwnd, const std::string& name);

@@ -1,7 +1,7 @@
 #include <filesystem>
 
-#include "tests/support/png.h"
 #include "tests/support/screenshot.h"
+#include "tools/png/png.h"
 
 DibSection::DibSection(int width, int height) : width_(width), height_(height) {
     BITMAPINFO info{};
@@ -58,6 +58,7 @@ std::string SaveScreenshot(HWND hwnd, const std::string& name) {
     const std::unique_ptr<DibSection> picture = CaptureWindow(hwnd);
     if (!picture) return {};
     const std::string path = ScreensFolder() + "/" + name + ".png";
-    GdiFlush();
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     return WritePng(path, picture->Width(), picture->Height(), picture->Pixels()) ? path : std::string();
 }

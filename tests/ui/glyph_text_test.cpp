@@ -10,13 +10,13 @@
 
 #include "app/settings.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/screenshot.h"
 #include "tests/support/string_bytes.h"
 #include "tests/support/text_literals.h"
-#include "tests/ui/dib_canvas.h"
-#include "tests/ui/png_writer.h"
 #include "text/big5.h"
 #include "text/codepage.h"
 #include "text/gbk.h"
+#include "tools/png/png.h"
 
 namespace {
 
@@ -79,17 +79,17 @@ struct FontDeleter {
     }
 };
 
-bool SamePixels(const DibCanvas& a, const DibCanvas& b) {
-    return std::equal(a.Bits(), a.Bits() + a.Width() * a.Height(), b.Bits());
+bool SamePixels(const DibSection& a, const DibSection& b) {
+    return std::equal(a.Pixels(), a.Pixels() + a.Width() * a.Height(), b.Pixels());
 }
 
 // Columns [first, last] holding a pixel other than `background`; first > last when none.
-std::pair<int, int> InkColumns(const DibCanvas& c, COLORREF background) {
-    const std::uint32_t bg = DibCanvas::Pixel(background);
+std::pair<int, int> InkColumns(const DibSection& c, COLORREF background) {
+    const std::uint32_t bg = Rgb(background);
     int first = c.Width(), last = -1;
     for (int y = 0; y < c.Height(); y++)
         for (int x = 0; x < c.Width(); x++)
-            if (c.At(x, y) != bg) first = std::min(first, x), last = std::max(last, x);
+            if (c.Pixel(x, y) != bg) first = std::min(first, x), last = std::max(last, x);
     return {first, last};
 }
 
@@ -116,7 +116,7 @@ protected:
         ReleaseSharedFonts();
         ASSERT_TRUE(CreateSharedFonts());
         ASSERT_TRUE(canvas_.Ok());
-        canvas_.Fill(kPaper);
+        canvas_.Fill(Rgb(kPaper));
         SetTextColor(canvas_.Dc(), kInk);
         SetBkColor(canvas_.Dc(), kBack);
     }
@@ -129,7 +129,7 @@ protected:
     static constexpr COLORREF kPaper = RGB(0x80, 0x80, 0x80);
     static constexpr COLORREF kInk = RGB(0x10, 0x20, 0xC0);
     static constexpr COLORREF kBack = RGB(0xF0, 0xE0, 0x00);
-    DibCanvas canvas_{200, 48};
+    DibSection canvas_{200, 48};
     int savedLanguage_ = 0;
 };
 
@@ -335,9 +335,9 @@ TEST(SharedFonts, MissingFacesStillDraw) {
         EXPECT_EQ(Description(GbUiFont).lfCharSet, GB2312_CHARSET);
         EXPECT_EQ(Description(Big5UiFont).lfCharSet, CHINESEBIG5_CHARSET);
         for (const int choice : {kGlyphFontSimplified, kGlyphFontTraditional}) {
-            DibCanvas c(64, 32);
+            DibSection c(64, 32);
             ASSERT_TRUE(c.Ok());
-            c.Fill(RGB(255, 255, 255));
+            c.Fill(Rgb(RGB(255, 255, 255)));
             const SIZE size = DrawGlyphText(c.Dc(), 2, 2, u"中文", -1, 0, 16, 16, 1, choice, 0, 0);
             EXPECT_GT(size.cx, 0);
             const auto [first, last] = InkColumns(c, RGB(255, 255, 255));
@@ -377,9 +377,9 @@ TEST_F(GlyphText, CharactersSitAtTheirCellOffsets) {
         SCOPED_TRACE(testing::Message() << "cell " << c.cell << " latin " << c.latin);
         FontDeleter latin{LatinFontOfHeight(canvas_.Dc(), c.latin)};
         ASSERT_NE(latin.font, nullptr) << "no Latin font of that height";
-        DibCanvas want(canvas_.Width(), canvas_.Height());
-        want.Fill(kPaper);
-        canvas_.Fill(kPaper);
+        DibSection want(canvas_.Width(), canvas_.Height());
+        want.Fill(Rgb(kPaper));
+        canvas_.Fill(Rgb(kPaper));
         const int x = 3, y = 10;
         int wA = 0, wZhong = 0;
         {
@@ -415,20 +415,20 @@ TEST_F(GlyphText, TabsAdvanceByTheCellWidth) {
         EXPECT_EQ(lead.cx, 2 * cellWidth + wB);
 
         // b after the tab is drawn exactly where "b" alone drawn cellWidth + wA further on lands.
-        DibCanvas want(canvas_.Width(), canvas_.Height());
-        want.Fill(kPaper);
+        DibSection want(canvas_.Width(), canvas_.Height());
+        want.Fill(Rgb(kPaper));
         SetTextColor(want.Dc(), kInk);
         {
             SelectFont g(want.Dc(), latin.font);
             DrawGlyphText(want.Dc(), 2, 4, u"a", -1, 0, cellWidth, 16, 1, 0, 1, 0);
             DrawGlyphText(want.Dc(), 2 + wA + cellWidth, 4, u"b", -1, 0, cellWidth, 16, 1, 0, 1, 0);
         }
-        canvas_.Fill(kPaper);
+        canvas_.Fill(Rgb(kPaper));
         DrawGlyphText(canvas_.Dc(), 2, 4, u"a\tb", -1, 0, cellWidth, 16, 1, 0, 1, 0);
         EXPECT_TRUE(SamePixels(canvas_, want));
     }
     // A tab alone draws nothing, even inverted, and is the cell's height tall.
-    canvas_.Fill(kPaper);
+    canvas_.Fill(Rgb(kPaper));
     const SIZE tab = DrawGlyphText(canvas_.Dc(), 0, 0, u"\t", -1, 1, 16, 40, 0, 0, 1, 0);
     EXPECT_EQ(tab.cx, 16);
     EXPECT_EQ(tab.cy, 40);
@@ -448,7 +448,7 @@ TEST_F(GlyphText, InvertedDrawingSwapsTheColours) {
     ASSERT_NE(latin.font, nullptr);
     SelectFont f(dc, latin.font);
     for (const int transparent : {0, 1}) {
-        canvas_.Fill(kPaper);
+        canvas_.Fill(Rgb(kPaper));
         SetBkMode(dc, TRANSPARENT);
         const int x = 5, y = 8;
         const SIZE size = DrawGlyphText(dc, x, y, u"W中", -1, 1, 16, 16, transparent, 0, 1, 0);
@@ -468,15 +468,15 @@ TEST_F(GlyphText, InvertedDrawingSwapsTheColours) {
         } boxes[] = {{x, y + o.latin, x + wW, y + o.latin + 13},
                      {x + wW, y + o.chinese, x + size.cx, y + o.chinese + hZhong}};
         for (const Box& b : boxes) {
-            EXPECT_EQ(canvas_.At(b.left, b.top), DibCanvas::Pixel(kInk));
-            EXPECT_EQ(canvas_.At(b.right - 1, b.bottom - 1), DibCanvas::Pixel(kInk));
+            EXPECT_EQ(canvas_.Pixel(b.left, b.top), Rgb(kInk));
+            EXPECT_EQ(canvas_.Pixel(b.right - 1, b.bottom - 1), Rgb(kInk));
             int glyph = 0;
             for (int yy = b.top; yy < b.bottom; yy++)
-                for (int xx = b.left; xx < b.right; xx++) glyph += canvas_.At(xx, yy) == DibCanvas::Pixel(kBack);
+                for (int xx = b.left; xx < b.right; xx++) glyph += canvas_.Pixel(xx, yy) == Rgb(kBack);
             EXPECT_GT(glyph, 3) << "the glyph is drawn in the background colour";
         }
-        EXPECT_EQ(canvas_.At(x - 1, y + 4), DibCanvas::Pixel(kPaper));
-        EXPECT_EQ(canvas_.At(x + size.cx, y + 4), DibCanvas::Pixel(kPaper));
+        EXPECT_EQ(canvas_.Pixel(x - 1, y + 4), Rgb(kPaper));
+        EXPECT_EQ(canvas_.Pixel(x + size.cx, y + 4), Rgb(kPaper));
     }
 }
 
@@ -484,7 +484,7 @@ TEST_F(GlyphText, TransparentAndOpaqueBackgrounds) {
     HDC dc = canvas_.Dc();
     for (const int mode : {OPAQUE, TRANSPARENT}) {
         for (const int transparent : {0, 1}) {
-            canvas_.Fill(kPaper);
+            canvas_.Fill(Rgb(kPaper));
             SetBkMode(dc, mode);
             const SIZE size = DrawGlyphText(dc, 0, 0, u"M", -1, 0, 16, 16, transparent, 0, 1, 0);
             EXPECT_EQ(GetBkMode(dc), mode) << "the mode is restored";
@@ -492,7 +492,7 @@ TEST_F(GlyphText, TransparentAndOpaqueBackgrounds) {
             // The top-left pixel of the character box: background or untouched.
             const bool opaque = !transparent && mode == OPAQUE;
             const int dL = GlyphCellOffsets(16, TextSize(dc, u"MjgL").cy).latin;
-            EXPECT_EQ(canvas_.At(0, std::max(0, dL)), DibCanvas::Pixel(opaque ? kBack : kPaper))
+            EXPECT_EQ(canvas_.Pixel(0, std::max(0, dL)), Rgb(opaque ? kBack : kPaper))
                 << "mode " << mode << " transparent " << transparent;
             EXPECT_GT(size.cx, 0);
         }
@@ -508,7 +508,7 @@ TEST_F(GlyphText, MeasuringGivesTheDrawnExtent) {
         AppSettings.UILanguage = static_cast<int16_t>(language);
         for (const std::u16string& text : {Utf16("Latin only"), Utf16("a中文b\tc"), Utf16("然后")}) {
             SCOPED_TRACE(testing::Message() << "language " << language);
-            canvas_.Fill(kPaper);
+            canvas_.Fill(Rgb(kPaper));
             const SIZE measured = DrawGlyphText(dc, 4, 4, text, -1, 0, 16, 16, 1, 0, 1, 1);
             const auto [first0, last0] = InkColumns(canvas_, kPaper);
             EXPECT_GT(first0, last0) << "measuring draws nothing";
@@ -561,8 +561,8 @@ TEST_F(GlyphText, BeforeTheSharedFontsChineseUsesTheDcFont) {
     ReleaseSharedFonts();
     AppSettings.UILanguage = 1;
     EXPECT_EQ(PlanGlyphText(u"中", -1, 0, 1).chineseFont, nullptr);
-    DibCanvas want(canvas_.Width(), canvas_.Height());
-    want.Fill(kPaper);
+    DibSection want(canvas_.Width(), canvas_.Height());
+    want.Fill(Rgb(kPaper));
     SetTextColor(want.Dc(), kInk);
     SetBkMode(want.Dc(), TRANSPARENT);
     const SIZE cell = TextSize(want.Dc(), u"MjgL");
@@ -595,8 +595,8 @@ TEST_F(GlyphText, GbkTextSplitsAtCharacterBoundaries) {
         EXPECT_EQ(got, c.pieces) << testing::PrintToString(c.gbk);
     }
     // Drawing the GBK text is drawing its characters.
-    DibCanvas want(canvas_.Width(), canvas_.Height());
-    want.Fill(kPaper);
+    DibSection want(canvas_.Width(), canvas_.Height());
+    want.Fill(Rgb(kPaper));
     SetTextColor(want.Dc(), kInk);
     const SIZE w = DrawGlyphText(want.Dc(), 1, 1, u"a中丂b");
     const SIZE g = DrawGlyphTextGbk(canvas_.Dc(), 1, 1,
@@ -678,8 +678,8 @@ TEST_F(GlyphText, TraditionalModeDrawsBig5Forms) {
 
     // Drawn: 後 in Big5UiFont at the Chinese offset.
     AppSettings.UILanguage = 2;
-    DibCanvas want(canvas_.Width(), canvas_.Height());
-    want.Fill(kPaper);
+    DibSection want(canvas_.Width(), canvas_.Height());
+    want.Fill(Rgb(kPaper));
     SetTextColor(want.Dc(), kInk);
     SetBkMode(want.Dc(), TRANSPARENT);
     const int dC = GlyphCellOffsets(16, TextSize(want.Dc(), u"MjgL").cy).chinese;
@@ -711,9 +711,9 @@ TEST(GlyphTextLook, SampleLinesPicture) {
                           {"书", "書"},
                           {"繁", "繁"}});
     const int width = 420, height = 150;
-    DibCanvas c(width, height);
+    DibSection c(width, height);
     ASSERT_TRUE(c.Ok());
-    c.Fill(RGB(255, 255, 255));
+    c.Fill(Rgb(RGB(255, 255, 255)));
     HDC dc = c.Dc();
     HFONT latin = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Tahoma");
     SelectFont f(dc, latin);
@@ -763,14 +763,12 @@ TEST(GlyphTextLook, SampleLinesPicture) {
     ReleaseSharedFonts();
     ReleaseBig5Table();
 
-    std::error_code ec;
-    std::filesystem::create_directories(ZH_SCREENS_DIR, ec);
-    ASSERT_TRUE(WritePng(std::string(ZH_SCREENS_DIR) + "/glyph_text.png", width, height, c.Bits()));
+    ASSERT_TRUE(WritePng(ScreensFolder() + "/glyph_text.png", width, height, c.Pixels()));
     // Three times larger for reading the strokes.
     std::vector<std::uint32_t> big(static_cast<size_t>(width) * 3 * height * 3);
     for (int y = 0; y < height * 3; y++)
-        for (int x = 0; x < width * 3; x++) big[static_cast<size_t>(y) * width * 3 + x] = c.At(x / 3, y / 3);
-    ASSERT_TRUE(WritePng(std::string(ZH_SCREENS_DIR) + "/glyph_text_x3.png", width * 3, height * 3, big.data()));
+        for (int x = 0; x < width * 3; x++) big[static_cast<size_t>(y) * width * 3 + x] = c.Pixel(x / 3, y / 3);
+    ASSERT_TRUE(WritePng(ScreensFolder() + "/glyph_text_x3.png", width * 3, height * 3, big.data()));
 }
 
 }  // namespace

@@ -98,22 +98,21 @@ bool HasEntry(const UiStrings& s, const UiTextUse& use) {
 }
 
 // Every text the program hands to the translation: the list, the code's
-// calls and the resource scripts under res/ and tests/.
+// calls and the resource scripts of the program (those of tests are not shipped).
 std::vector<UiTextUse> AllUses() {
     const fs::path listPath = fs::path(kSource) / "res" / "lang" / "ui_texts.txt";
     std::vector<UiTextUse> uses = ExtractFromList(ReadAll(listPath), "res/lang/ui_texts.txt");
-    const fs::path fixtures = fs::path(kSource) / "tests" / "ui" / "fixtures";
-    for (const char* top : {"app", "ui", "reader", "speech", "text", "lexicon", "rules", "tools", "res", "tests"}) {
+    for (const char* top : {"app", "ui", "reader", "speech", "text", "lexicon", "rules", "tools", "res"}) {
         const fs::path dir = fs::path(kSource) / top;
         if (!fs::is_directory(dir)) continue;
         for (const auto& e : fs::recursive_directory_iterator(dir)) {
-            if (!e.is_regular_file() || e.path().parent_path() == fixtures) continue;
+            if (!e.is_regular_file()) continue;
             const std::string ext = e.path().extension().string();
             const std::string name = fs::relative(e.path(), kSource).generic_string();
             std::vector<UiTextUse> found;
             if (ext == ".rc" || ext == ".dlg")
                 found = ExtractFromResourceScript(ReadAll(e.path()), name);
-            else if ((ext == ".cpp" || ext == ".h") && std::string(top) != "tests")
+            else if (ext == ".cpp" || ext == ".h")
                 found = ExtractFromCode(ReadAll(e.path()), name);
             uses.insert(uses.end(), found.begin(), found.end());
         }

@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/mkres/png.h"
+#include "tools/png/png.h"
 
 namespace {
 
@@ -326,7 +326,7 @@ void Preview(const Art& art, const std::string& path, int scale) {
             }
         left += im.w * scale + scale * 4;
     }
-    if (!png::Write(path, w, h, rgba)) Fail(path, "cannot write");
+    if (!WritePngRgba(path, w, h, rgba.data())) Fail(path, "cannot write");
 }
 
 }  // namespace

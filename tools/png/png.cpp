@@ -1,4 +1,4 @@
-#include "tests/support/png.h"
+#include "tools/png/png.h"
 
 #include <array>
 #include <fstream>
@@ -62,12 +62,31 @@ std::uint32_t Adler32(std::string_view bytes, std::uint32_t adler) {
     return (b << 16) | a;
 }
 
-std::string EncodePng(int width, int height, const std::uint32_t* pixels) {
+namespace {
+
+// The file of an image whose rows (filter byte included) are in `raw`.
+std::string EncodeRows(int width, int height, char colourType, std::string_view raw) {
     std::string header;
     PutBigEndian(header, static_cast<std::uint32_t>(width));
     PutBigEndian(header, static_cast<std::uint32_t>(height));
-    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter method, no interlace
+    header += std::string{'\x08', colourType, '\0', '\0', '\0'};  // 8 bits, deflate, no filter method, no interlace
 
+    std::string png = "\x89PNG\r\n\x1a\n";
+    PutChunk(png, "IHDR", header);
+    PutChunk(png, "IDAT", StoredZlib(raw));
+    PutChunk(png, "IEND", "");
+    return png;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
+}
+
+}  // namespace
+
+std::string EncodePng(int width, int height, const std::uint32_t* pixels) {
     std::string raw;
     raw.reserve(static_cast<std::size_t>(height) * (1 + 3 * static_cast<std::size_t>(width)));
     for (int y = 0; y < height; y++) {
@@ -79,17 +98,24 @@ std::string EncodePng(int width, int height, const std::uint32_t* pixels) {
             raw.push_back(static_cast<char>(p & 0xFF));
         }
     }
+    return EncodeRows(width, height, 2, raw);
+}
 
-    std::string png = "\x89PNG\r\n\x1a\n";
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", StoredZlib(raw));
-    PutChunk(png, "IEND", "");
-    return png;
+std::string EncodePngRgba(int width, int height, const std::uint8_t* rgba) {
+    const std::size_t row = 4 * static_cast<std::size_t>(width);
+    std::string raw;
+    raw.reserve(static_cast<std::size_t>(height) * (1 + row));
+    for (int y = 0; y < height; y++) {
+        raw.push_back(0);
+        raw.append(reinterpret_cast<const char*>(rgba) + static_cast<std::size_t>(y) * row, row);
+    }
+    return EncodeRows(width, height, 6, raw);
 }
 
 bool WritePng(const std::string& path, int width, int height, const std::uint32_t* pixels) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    const std::string png = EncodePng(width, height, pixels);
-    file.write(png.data(), static_cast<std::streamsize>(png.size()));
-    return static_cast<bool>(file);
+    return WriteFile(path, EncodePng(width, height, pixels));
+}
+
+bool WritePngRgba(const std::string& path, int width, int height, const std::uint8_t* rgba) {
+    return WriteFile(path, EncodePngRgba(width, height, rgba));
 }
