@@ -11,26 +11,10 @@
 #include <vector>
 
 #include "text/astring.h"
+#include "ui/gdi.h"
 
-// Owns one font handle; deleting the handle is its job alone.
-class SharedFont {
-public:
-    SharedFont() = default;
-    ~SharedFont() { Reset(); }
-    SharedFont(const SharedFont&) = delete;
-    SharedFont& operator=(const SharedFont&) = delete;
-
-    void Reset(HFONT font = nullptr) {
-        if (font_) DeleteObject(font_);
-        font_ = font;
-    }
-    HFONT Get() const { return font_; }
-    operator HFONT() const { return font_; }
-    explicit operator bool() const { return font_ != nullptr; }
-
-private:
-    HFONT font_ = nullptr;
-};
+// A shared font; deleting the handle is its job alone.
+using SharedFont = Gdi<HFONT>;
 
 // An installed face as the font enumeration reported it.
 struct ChineseFace {
