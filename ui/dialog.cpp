@@ -206,6 +206,17 @@ bool Dialog::OnCommand(int id, int code, HWND control) {
 LRESULT Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+            // lParam is the control for these (null for a menu or accelerator command).
+            if (DialogChild* child = lParam ? ChildOf(reinterpret_cast<HWND>(lParam)) : nullptr) {
+                LRESULT answer = 0;
+                if (child->OnReflectedMessage(message, wParam, lParam, answer)) return answer;
+            }
+            if (message != WM_COMMAND) break;
             if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
             break;
         case WM_DRAWITEM: {

@@ -20,6 +20,10 @@ public:
     virtual void MeasureItem(MEASUREITEMSTRUCT& item) {}
     // True: the message was consumed and goes no further.
     virtual bool PreTranslateMessage(MSG& msg) { return false; }
+    // A notification (WM_COMMAND) or colour request (WM_CTLCOLOR...) that the
+    // control sent to the dialog, handed to its object first; true, with the
+    // answer in `result`, when the object took it and the dialog must not.
+    virtual bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) { return false; }
 
 protected:
     ~DialogChild() = default;
