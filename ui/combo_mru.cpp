@@ -228,6 +228,7 @@ void CComboMRU::OnListColour(HWND list) {
 }
 
 void CComboMRU::OnEditColour(HWND edit) {
+    if (GetParent(edit) != Hwnd()) return;
     const LONG_PTR ex = GetWindowLongPtrW(edit, GWL_EXSTYLE);
     if (!(ex & WS_EX_STATICEDGE)) SetWindowLongPtrW(edit, GWL_EXSTYLE, ex | WS_EX_STATICEDGE);
     if (editSubclassed_) return;

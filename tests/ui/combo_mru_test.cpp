@@ -25,6 +25,7 @@
 #include "ui/edit_ex.h"
 #include "ui/gdi.h"
 #include "ui/glyph_text.h"
+#include "ui/subclass.h"
 #include "ui/window.h"
 
 namespace {
@@ -293,6 +294,9 @@ TEST_F(ComboMru, FindsItemDataAndSelectsText) {
     EXPECT_EQ(SendMessageW(host_.box, CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(Combo().AddString(Gbk("中文")), 3);
     EXPECT_EQ(Items(host_.box).back(), W("中文"));
+    SetWindowTextW(host_.box, L"current");
+    EXPECT_TRUE(Combo().AddCurrentText());
+    EXPECT_EQ(Items(host_.box).front(), L"current");
 }
 
 int GlyphWidth(HWND box, const std::wstring& s) {
@@ -468,6 +472,7 @@ protected:
     }
 
     CDictTop dict_;
+    InterfaceLanguage language_{0};
     ScratchFolder folder_{"zh_editex"};
     std::unique_ptr<ComboHost> host_;
     HWND edit_ = nullptr;
@@ -492,6 +497,28 @@ TEST_F(EditEx, DoubleClickSelectsAWord) {
         const auto got = DoubleClick(W(c.utf8), c.at);
         EXPECT_EQ(got, std::make_pair(c.first, c.end)) << c.utf8 << " at " << c.at;
     }
+}
+
+// Records the fonts set on a window.
+class FontRecorder : public Subclass {
+public:
+    std::vector<HFONT> fonts;
+
+protected:
+    LRESULT OnMessage(UINT m, WPARAM w, LPARAM l) override {
+        if (m == WM_SETFONT) fonts.push_back(reinterpret_cast<HFONT>(w));
+        return Default(m, w, l);
+    }
+};
+
+TEST_F(EditEx, TakesTheSharedFontAndGivesTheOldOneBack) {
+    ASSERT_TRUE(GbUiFont.Get());
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(edit_, WM_GETFONT, 0, 0)), GbUiFont.Get());
+    FontRecorder recorder;
+    ASSERT_TRUE(recorder.Attach(edit_));
+    host_.reset();
+    ASSERT_FALSE(recorder.fonts.empty());
+    EXPECT_EQ(reinterpret_cast<HGDIOBJ>(recorder.fonts.back()), GetStockObject(DEFAULT_GUI_FONT));
 }
 
 TEST_F(EditEx, PauseKeyRedrawsOncePending) {
