@@ -44,11 +44,11 @@ constexpr int kComboId = 131;
 // passes the owner-draw messages to the box.
 class ComboHost : public Window {
 public:
-    explicit ComboHost(int comboWidth = 220, const CDictTop* lexicon = nullptr) : combo(lexicon) {
+    explicit ComboHost(int comboWidth = 220, const CDictTop* lexicon = nullptr, int hostWidth = 0) : combo(lexicon) {
         WindowArgs a;
         a.className = L"ZhComboHost";
         a.style = WS_POPUP | WS_BORDER;
-        a.x = 50, a.y = 50, a.width = comboWidth + 20, a.height = 260;
+        a.x = 50, a.y = 50, a.width = hostWidth ? hostWidth : comboWidth + 20, a.height = 260;
         Create(a);
         box = CreateWindowExW(0, L"COMBOBOX", L"",
                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN | CBS_OWNERDRAWFIXED |
@@ -410,7 +410,7 @@ TEST(ComboMruDraw, DroppedDownScreenshots) {
                   GbkBytes("银行行长了解情况\n中文 reader_2\n循环朗读 (Speech Button)\nhello world\n"
                            "将朗读保存为 WAV 文件...\n"
                            "Chinese reading aid: speech, pinyin and definitions 朗读\n"));
-        ComboHost host(180);
+        ComboHost host(180, nullptr, 440);
         host.combo.SetHistoryFolder(folder.Path() + "\\");
         host.combo.InitHistory("FindText", 18);
         ShowWindow(host.Hwnd(), SW_SHOWNOACTIVATE);
