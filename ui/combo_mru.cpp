@@ -250,15 +250,9 @@ void CComboMRU::OnDestroy() {
 
 LRESULT CComboMRU::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CTLCOLORLISTBOX:
-            OnListColour(reinterpret_cast<HWND>(lParam));
-            break;
-        case WM_CTLCOLOREDIT:
-            OnEditColour(reinterpret_cast<HWND>(lParam));
-            break;
-        case WM_DESTROY:
-            OnDestroy();
-            break;
+        case WM_CTLCOLORLISTBOX: OnListColour(reinterpret_cast<HWND>(lParam)); break;
+        case WM_CTLCOLOREDIT: OnEditColour(reinterpret_cast<HWND>(lParam)); break;
+        case WM_DESTROY: OnDestroy(); break;
     }
     return Default(message, wParam, lParam);
 }

@@ -80,9 +80,7 @@ LRESULT CEditEx::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
-        case WM_LBUTTONDBLCLK:
-            SelectWord(lParam);
-            return 0;
+        case WM_LBUTTONDBLCLK: SelectWord(lParam); return 0;
     }
     return Default(message, wParam, lParam);
 }

@@ -9,10 +9,10 @@
 #include <vector>
 
 struct MenuItemRecord {
-    std::wstring text;                      // the resource text (or the owner's)
+    std::wstring text;                       // the resource text (or the owner's)
     const MenuItemRecord* parent = nullptr;  // the popup's record; none for a popup title
-    bool item = false;                      // an item even without a parent
-    int itemWidth = 0;                      // the width last reported when measuring
+    bool item = false;                       // an item even without a parent
+    int itemWidth = 0;                       // the width last reported when measuring
     bool IsItem() const { return parent || item; }
 };
 

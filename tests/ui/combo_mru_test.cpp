@@ -196,7 +196,9 @@ TEST_F(ComboMru, LoadsHistoryFiles) {
         {"blank lines and CR LF", "one\r\n\r\n\r\ntwo\r\n\n  \r\nthree\r\r\n", {L"one", L"two", L"  ", L"three"}},
         {"no final newline", "alpha\nbeta", {L"alpha", L"beta"}},
         {"GBK text", GbkBytes("中文\r\n") + "x\r\n", {W("中文"), L"x"}},
-        {"line of 1500 bytes", std::string(1500, 'a') + "\nb\n", {std::wstring(1023, L'a'), std::wstring(477, L'a'), L"b"}},
+        {"line of 1500 bytes",
+         std::string(1500, 'a') + "\nb\n",
+         {std::wstring(1023, L'a'), std::wstring(477, L'a'), L"b"}},
         {"more than the maximum", seventeen, sixteen},
         {"empty file", "", {}},
         {"missing file", "-", {}},
@@ -210,7 +212,8 @@ TEST_F(ComboMru, LoadsHistoryFiles) {
         EXPECT_EQ(Items(host.box), c.items) << c.name;
         EXPECT_EQ(SendMessageW(host.box, CB_GETCURSEL, 0, 0), c.items.empty() ? CB_ERR : 0) << c.name;
         EXPECT_EQ(SendMessageW(host.box, CB_GETITEMHEIGHT, 0, 0), 18) << c.name;
-        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageW(host.box, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
+        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageW(host.box, WM_GETFONT, 0, 0)),
+                  GetStockObject(DEFAULT_GUI_FONT));
     }
 }
 
@@ -218,7 +221,8 @@ TEST_F(ComboMru, NamesAndTheNoHistoryBox) {
     const struct {
         const char* name;
         const char* file;  // null: none written
-    } cases[] = {{"", "combomrutemp.bin"}, {"FindText", "combomruFindText.bin"}, {"NoMRU", nullptr}, {"nomru", nullptr}};
+    } cases[] = {
+        {"", "combomrutemp.bin"}, {"FindText", "combomruFindText.bin"}, {"NoMRU", nullptr}, {"nomru", nullptr}};
     for (const auto& c : cases) {
         ScratchFolder folder("zh_combo_names");
         WriteFile(folder.File("combomruNoMRU.bin"), "old\n");
@@ -283,7 +287,8 @@ TEST_F(ComboMru, UnwritableHistoryIsSilent) {
 
 TEST_F(ComboMru, FindsItemDataAndSelectsText) {
     Combo().InitHistory("NoMRU", 18);
-    for (const wchar_t* s : {L"zero", L"one", L"two"}) SendMessageW(host_.box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+    for (const wchar_t* s : {L"zero", L"one", L"two"})
+        SendMessageW(host_.box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
     SendMessageW(host_.box, CB_SETITEMDATA, 1, 77);
     SendMessageW(host_.box, CB_SETITEMDATA, 2, 77);
     EXPECT_EQ(Combo().FindItemData(77), 1);
@@ -484,13 +489,13 @@ TEST_F(EditEx, DoubleClickSelectsAWord) {
         int at;
         int first, end;
     } cases[] = {
-        {"find reader_2 now", 8, 5, 13},      // inside reader_2
-        {"find reader_2 now", 5, 5, 13},      // at its start
-        {"ab中文字cd", 3, 2, 5},              // inside a run with readings
-        {"ab中文字cd", 5, 2, 5},              // just after the run: the run before
-        {"x中文，。字", 4, 4, 4},             // between two punctuation marks: nothing
-        {"甲中文乙", 2, 1, 3},                // 甲 and 乙 have no readings
-        {"abc 中文", 4, 4, 6},                // after a space, at the run's start
+        {"find reader_2 now", 8, 5, 13},  // inside reader_2
+        {"find reader_2 now", 5, 5, 13},  // at its start
+        {"ab中文字cd", 3, 2, 5},          // inside a run with readings
+        {"ab中文字cd", 5, 2, 5},          // just after the run: the run before
+        {"x中文，。字", 4, 4, 4},         // between two punctuation marks: nothing
+        {"甲中文乙", 2, 1, 3},            // 甲 and 乙 have no readings
+        {"abc 中文", 4, 4, 6},            // after a space, at the run's start
         {"  ", 1, 1, 1},
     };
     for (const auto& c : cases) {

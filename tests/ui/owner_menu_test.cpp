@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
-#include <iostream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <string>
 #include <vector>
 
