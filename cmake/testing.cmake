@@ -16,12 +16,14 @@ else()
   set(ZH_GTEST_MAIN GTest::gtest_main)
 endif()
 
-# zh_add_gtest(NAME <name> SOURCES <files...> [LIBS <libs...>] [NO_MAIN])
+# zh_add_gtest(NAME <name> SOURCES <files...> [LIBS <libs...>] [NO_MAIN] [DESKTOP])
 # One test binary, linked with the test helpers (tests/support), run by CTest
 # as one test; when cross compiling CTest runs it through the emulator
-# (cmake/wine-run). Results land in test-results/<name>.xml.
+# (cmake/wine-run). Results land in test-results/<name>.xml. DESKTOP: the test
+# moves the pointer, takes the focus or uses the clipboard of the shared
+# display, so no other DESKTOP test runs beside it.
 function(zh_add_gtest)
-  cmake_parse_arguments(T "NO_MAIN" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "NO_MAIN;DESKTOP" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} zh_test_support ${ZH_GTEST_LIBS})
   if(NOT T_NO_MAIN)
@@ -33,4 +35,7 @@ function(zh_add_gtest)
            COMMAND ${T_NAME} --gtest_output=xml:test-results/${T_NAME}.xml
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 300)
+  if(T_DESKTOP)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
 endfunction()
