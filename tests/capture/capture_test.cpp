@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -55,8 +56,18 @@ std::string Units(std::u16string_view s) {
     return std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2) + std::string(2, '\0');
 }
 
+// Checks `done` every 10 ms, handling this thread's messages in between.
+bool PollUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const Clock::time_point end = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= end) return false;
+        PumpMessagesUntil([] { return false; }, 10ms);
+    }
+    return true;
+}
+
 bool OpenClipboardPatiently() {
-    return PumpMessagesUntil([] { return OpenClipboard(nullptr) != FALSE; }, 3s);
+    return PollUntil([] { return OpenClipboard(nullptr) != FALSE; }, 3s);
 }
 
 void SetClipboard(const std::vector<Format>& formats) {
@@ -207,7 +218,7 @@ HWND FindTopLevel(DWORD pid, const wchar_t* cls) {
 
 HWND WaitForTopLevel(DWORD pid, const wchar_t* cls) {
     HWND h = nullptr;
-    PumpMessagesUntil([&] { return (h = FindTopLevel(pid, cls)) != nullptr; }, 20s);
+    PollUntil([&] { return (h = FindTopLevel(pid, cls)) != nullptr; }, 20s);
     return h;
 }
 
@@ -219,7 +230,7 @@ HWND FocusOf(HWND top) {
 }
 
 bool MakeForeground(HWND top) {
-    return PumpMessagesUntil(
+    return PollUntil(
         [&] {
             if (GetForegroundWindow() == top) return true;
             SetForegroundWindow(top);
@@ -242,7 +253,7 @@ struct Helper {
         if (!process.Ok()) return;
         main = WaitForTopLevel(process.Id(), MainClass(args).c_str());
         if (!main || !MakeForeground(main)) return;
-        PumpMessagesUntil([&] { return (focus = FocusOf(main)) != nullptr; }, 5s);
+        PollUntil([&] { return (focus = FocusOf(main)) != nullptr; }, 5s);
     }
     static std::wstring MainClass(const std::wstring& args) { return args.substr(0, args.find(L' ')); }
 
@@ -409,7 +420,7 @@ public:
             std::printf("no %ls; a window of class %ls\n", mainClass, name);
         }
         if (!main_ || !MakeForeground(main_)) return;
-        PumpMessagesUntil([&] { return (focus_ = FocusOf(main_)) != nullptr; }, 10s);
+        PollUntil([&] { return (focus_ = FocusOf(main_)) != nullptr; }, 10s);
         if (!focus_) return;
         SendMessageW(focus_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
         SendMessageW(focus_, EM_SETSEL, 0, -1);
@@ -458,7 +469,9 @@ void Report(const char* app, const char* method, const Figures& f) {
 }
 
 void CheckApplication(const wchar_t* exe, const wchar_t* mainClass, const char* name) {
+    const Clock::time_point t0 = Clock::now();
     Application app(exe, mainClass, kSelection);
+    std::printf("started in %.0f ms\n", std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     ASSERT_TRUE(app.Ready()) << name;
     const int trials = Trials();
     const Figures byMessage = Trial(app, CopyMethod::Message, trials);
@@ -489,7 +502,9 @@ TEST(CaptureApplication, NotepadByMessageAndByKeystroke) {
 
 // Wine's rich edit ignores Ctrl+Insert: the keystroke falls back to WM_COPY.
 TEST(CaptureApplication, WordpadByMessageAndByKeystroke) {
-    CheckApplication(L"wordpad.exe", L"WORDPADTW", "wordpad");
+    wchar_t exe[MAX_PATH];
+    ExpandEnvironmentStringsW(L"\"%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe\"", exe, MAX_PATH);
+    CheckApplication(exe, L"WORDPADTOP", "wordpad");
 }
 
 }  // namespace
