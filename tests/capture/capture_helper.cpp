@@ -7,6 +7,7 @@
 // the focus. A copy request (WM_COPY, or Ctrl+Insert typed into the child) is
 // answered by the mode:
 //   report        CF_UNICODETEXT "WM_COPY", or "keystroke <scan> <extended>"
+//   messageonly   as report, but the keystroke is ignored
 //   none          nothing at all
 //   unterminated  CF_UNICODETEXT of <number> units 中 and no terminating zero
 //   surrogate     CF_UNICODETEXT "a", a lone high surrogate, "b"
@@ -49,7 +50,7 @@ void Copy(HWND self, const std::wstring& how) {
     }
     if (!OpenClipboard(self)) return;
     EmptyClipboard();
-    if (Mode == L"report") {
+    if (Mode == L"report" || Mode == L"messageonly") {
         PutText(how);
     } else if (Mode == L"unterminated") {
         std::wstring units(static_cast<size_t>(Number), L'\x4E2D');
@@ -73,7 +74,7 @@ LRESULT CALLBACK ChildProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     switch (m) {
         case WM_COPY: Copy(h, L"WM_COPY"); return 0;
         case WM_KEYDOWN:
-            if (w == VK_INSERT && GetKeyState(VK_CONTROL) < 0) {
+            if (w == VK_INSERT && GetKeyState(VK_CONTROL) < 0 && Mode != L"messageonly") {
                 wchar_t how[64];
                 swprintf(how, 64, L"keystroke %02X %d", static_cast<unsigned>((l >> 16) & 0xFF),
                          static_cast<int>((l >> 24) & 1));

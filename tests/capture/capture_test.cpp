@@ -253,9 +253,22 @@ struct Helper {
         if (!process.Ok()) return;
         main = WaitForTopLevel(process.Id(), MainClass(args).c_str());
         if (!main || !MakeForeground(main)) return;
-        PollUntil([&] { return (focus = FocusOf(main)) != nullptr; }, 5s);
+        // The helper gives its child the focus after coming to the front.
+        const std::wstring focusClass = Word(args, 1);
+        PollUntil(
+            [&] {
+                wchar_t cls[128] = L"";
+                focus = FocusOf(main);
+                return focus && GetClassNameW(focus, cls, 128) && focusClass == cls;
+            },
+            5s);
     }
-    static std::wstring MainClass(const std::wstring& args) { return args.substr(0, args.find(L' ')); }
+    static std::wstring Word(const std::wstring& args, int n) {
+        size_t start = 0;
+        for (; n > 0; --n) start = args.find(L' ', start) + 1;
+        return args.substr(start, args.find(L' ', start) - start);
+    }
+    static std::wstring MainClass(const std::wstring& args) { return Word(args, 0); }
 
     ChildProcess process;
     HWND main = nullptr;
@@ -505,6 +518,93 @@ TEST(CaptureApplication, WordpadByMessageAndByKeystroke) {
     wchar_t exe[MAX_PATH];
     ExpandEnvironmentStringsW(L"\"%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe\"", exe, MAX_PATH);
     CheckApplication(exe, L"WORDPADTOP", "wordpad");
+}
+
+// ---- the helper application ----
+
+TEST(CaptureHelper, TheChosenMethodReachesTheFocusWindow) {
+    struct Case {
+        const wchar_t* args;
+        int result;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {L"ZhPlainFrame Edit report", 1, u"WM_COPY"},
+        {L"OMainHelper Edit report", 1, u"keystroke AA 1"},  // scan code 0xAA, extended Insert
+        {L"ZhPlainFrame Button report", 0, u""},
+        {L"ZhPlainFrame RichEdit20W messageonly", 1, u"WM_COPY"},  // the keystroke left nothing
+        // A formatting bar holds the focus; Shift moves it to the text.
+        {L"ZhPlainFrame ZhSmartMenuToolbarBar report --then ZhText", 1, u"keystroke AA 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.args, c.args + wcslen(c.args)));
+        const Seed seed = SeedClipboard();
+        Helper helper(c.args);
+        ASSERT_TRUE(helper.focus);
+        TargetFocus = TargetActive = nullptr;
+        AString out;
+        EXPECT_EQ(CaptureSelection(helper.focus, helper.main, out), c.result);
+        EXPECT_EQ(Text(out), c.text);
+        EXPECT_TRUE(HoldsSeed(seed));
+        if (std::wcsstr(c.args, L"SmartMenuToolbar")) {
+            wchar_t cls[64] = L"";
+            GetClassNameW(TargetFocus, cls, 64);
+            EXPECT_STREQ(cls, L"ZhText");
+            EXPECT_EQ(TargetActive, helper.main);
+        }
+    }
+    AString out = AString(u"old", 3);
+    EXPECT_EQ(CaptureSelection(nullptr, nullptr, out), 0);
+    EXPECT_TRUE(out.IsEmpty());
+}
+
+TEST(CaptureHelper, TheToolbarInFrontIsRefused) {
+    const Seed seed = SeedClipboard();
+    Helper helper(L"ZhPlainFrame Edit report");
+    ASSERT_TRUE(helper.focus);
+    AString out;
+    EXPECT_EQ(CopyAndRead(out, CopyMethod::Message, helper.focus, helper.main), 0);
+    EXPECT_TRUE(out.IsEmpty());
+    EXPECT_TRUE(HoldsSeed(seed));
+}
+
+// Foreign clipboard content and foreign behaviour: bounded, and the user's
+// clipboard comes back.
+TEST(CaptureHelper, BadCopiesEndWithTheClipboardRestored) {
+    struct Case {
+        const wchar_t* args;
+        std::u16string text;
+        int maxMs;
+        bool mayLoseLastUnit = false;
+    };
+    const std::u16string big(5 * 1024 * 1024 / 2 - 1, u'文');
+    const Case cases[] = {
+        {L"ZhPlainFrame Edit none", u"", 1000},
+        // Wine terminates the block in place, over its last unit.
+        {L"ZhPlainFrame Edit unterminated 1000", std::u16string(1000, u'中'), 1000, true},
+        {L"ZhPlainFrame Edit surrogate", std::u16string{u'a', char16_t(0xD800), u'b'}, 1000},
+        {L"ZhPlainFrame Edit big 5242880", big, 5000},
+        {L"ZhPlainFrame Edit big5", u"中文", 1000},
+        {L"ZhPlainFrame Edit holdcopy 600", u"", 2000},   // holds the clipboard over the read
+        {L"ZhPlainFrame Edit holdstart 800", u"", 2000},  // holds it over the save: nothing is copied
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.args, c.args + wcslen(c.args)));
+        const Seed seed = SeedClipboard();
+        Helper helper(c.args);
+        ASSERT_TRUE(helper.focus);
+        AString out;
+        const Clock::time_point start = Clock::now();
+        const int count = CopyAndRead(out, CopyMethod::Message, helper.focus, nullptr);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        EXPECT_LE(ms, c.maxMs);
+        const std::u16string text = Text(out);
+        const bool right = text == c.text || (c.mayLoseLastUnit && text == c.text.substr(0, c.text.size() - 1));
+        EXPECT_TRUE(right) << out.GetLength() << " bytes";
+        EXPECT_EQ(count, out.GetLength());
+        EXPECT_EQ(SavedClipboardCount(), 0);
+        EXPECT_TRUE(HoldsSeed(seed));  // waits while the helper holds the clipboard
+    }
 }
 
 }  // namespace
