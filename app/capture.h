@@ -44,6 +44,8 @@ int CaptureSelection(HWND focus, HWND foreground, AString& out);
 // `target` when the keystroke leaves nothing), reads the text and restores
 // the clipboard. The byte count of `out`.
 int CopyAndRead(AString& out, CopyMethod method, HWND target, HWND toolbar);
+// How often the keystroke left nothing and WM_COPY was sent after it.
+extern int CopyMessageFallbacks;
 
 // Moves the clipboard's contents into the saved list and empties it; 0 when
 // the clipboard could not be opened. RestoreClipboard hands the saved list

@@ -13,6 +13,7 @@
 //   surrogate     CF_UNICODETEXT "a", a lone high surrogate, "b"
 //   big           CF_UNICODETEXT of <number> bytes, terminated
 //   big5          CF_TEXT 中文 in Big5 with CF_LOCALE traditional Chinese
+//   hang          sleeps <number> ms in the copy request, then copies "late"
 //   holdcopy      after the copy request, holds the clipboard open for <number> ms
 //   holdstart     holds the clipboard open from before its window exists for <number> ms
 // With --then, a Shift key press moves the focus to a second child of <class>.
@@ -48,10 +49,13 @@ void Copy(HWND self, const std::wstring& how) {
         PostMessageW(self, kHold, 0, 0);
         return;
     }
+    if (Mode == L"hang") Sleep(static_cast<DWORD>(Number));
     if (!OpenClipboard(self)) return;
     EmptyClipboard();
     if (Mode == L"report" || Mode == L"messageonly") {
         PutText(how);
+    } else if (Mode == L"hang") {
+        PutText(L"late");
     } else if (Mode == L"unterminated") {
         std::wstring units(static_cast<size_t>(Number), L'\x4E2D');
         Put(CF_UNICODETEXT, units.data(), units.size() * 2);
