@@ -288,7 +288,7 @@ CopyChoice ChooseCopyMethod(const char* f, const char* r, const char* rootTitle,
     if (Begins(r, "Notepad", 6)) return isNT && Begins(f, "Edit", 4) ? Keystroke() : DefaultRule(f);
     if (Begins(r, "TfmMain", 7))
         return rootTitle && Begins(rootTitle, "WPS", 3) && std::strcmp(f, "TShellControl") == 0 ? Keystroke()
-                                                                                               : DefaultRule(f);
+                                                                                                : DefaultRule(f);
     return DefaultRule(f);
 }
 

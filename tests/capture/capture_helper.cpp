@@ -17,8 +17,8 @@
 //   holdcopy      after the copy request, holds the clipboard open for <number> ms
 //   holdstart     holds the clipboard open from before its window exists for <number> ms
 // With --then, a Shift key press moves the focus to a second child of <class>.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -136,13 +136,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     Register(argv[1], MainProc);
     Register(argv[2], ChildProc);
     if (thenClass) Register(thenClass, ChildProc);
-    Main = CreateWindowExW(0, argv[1], L"capture helper", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 200,
-                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Main = CreateWindowExW(0, argv[1], L"capture helper", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 200, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
     First = CreateWindowExW(0, argv[2], L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 180, 60, Main, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     if (thenClass)
-        Second = CreateWindowExW(0, thenClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 200, 10, 180, 60, Main,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        Second = CreateWindowExW(0, thenClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 200, 10, 180, 60, Main, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     if (!Main || !First) return 4;
     SetForegroundWindow(Main);
     SetFocus(First);

@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -121,8 +121,8 @@ struct Seed {
 
 Seed SeedClipboard() {
     Seed seed;
-    seed.formats = {{CF_UNICODETEXT, Units(u"旧的内容")}, {PrivateFormat(), std::string("\x01\0\x02\xFF", 4)},
-                    {CF_DIB, Dib()}};
+    seed.formats = {
+        {CF_UNICODETEXT, Units(u"旧的内容")}, {PrivateFormat(), std::string("\x01\0\x02\xFF", 4)}, {CF_DIB, Dib()}};
     SetClipboard(seed.formats);
     seed.listed = ClipboardFormats();
     return seed;
@@ -151,13 +151,13 @@ std::vector<UINT> Only(const std::vector<UINT>& list, const std::vector<UINT>& w
 // and in their order, and the same list of formats.
 ::testing::AssertionResult HoldsSeed(const Seed& seed) {
     const std::vector<UINT> listed = ClipboardFormats();
-    if (listed.size() < seed.formats.size() ||
-        !std::equal(seed.formats.begin(), seed.formats.end(), listed.begin(),
-                    [](const Format& f, UINT u) { return f.format == u; }))
+    if (listed.size() < seed.formats.size() || !std::equal(seed.formats.begin(), seed.formats.end(), listed.begin(),
+                                                           [](const Format& f, UINT u) { return f.format == u; }))
         return ::testing::AssertionFailure() << "formats not first or not in order";
-    if (ClipboardData(FormatsOf(seed.formats)) != seed.formats)
-        return ::testing::AssertionFailure() << "data changed";
-    if (Sorted(seed.listed) != Sorted(listed)) return ::testing::AssertionFailure() << "other formats listed: " << listed.size() << " vs " << seed.listed.size();
+    if (ClipboardData(FormatsOf(seed.formats)) != seed.formats) return ::testing::AssertionFailure() << "data changed";
+    if (Sorted(seed.listed) != Sorted(listed))
+        return ::testing::AssertionFailure()
+               << "other formats listed: " << listed.size() << " vs " << seed.listed.size();
     return ::testing::AssertionSuccess();
 }
 
@@ -206,7 +206,8 @@ HWND FindTopLevel(DWORD pid, const wchar_t* cls) {
             DWORD pid = 0;
             wchar_t name[128];
             GetWindowThreadProcessId(h, &pid);
-            if (pid == s->pid && IsWindowVisible(h) && GetClassNameW(h, name, 128) && (!s->cls || !wcscmp(name, s->cls))) {
+            if (pid == s->pid && IsWindowVisible(h) && GetClassNameW(h, name, 128) &&
+                (!s->cls || !wcscmp(name, s->cls))) {
                 s->found = h;
                 return FALSE;
             }
@@ -248,8 +249,7 @@ std::wstring HelperPath() {
 
 // The helper application, in front, with its focus window.
 struct Helper {
-    explicit Helper(const std::wstring& args)
-        : process(L"\"" + HelperPath() + L"\" " + args) {
+    explicit Helper(const std::wstring& args) : process(L"\"" + HelperPath() + L"\" " + args) {
         if (!process.Ok()) return;
         main = WaitForTopLevel(process.Id(), MainClass(args).c_str());
         if (!main || !MakeForeground(main)) return;
@@ -318,7 +318,7 @@ TEST(CaptureMethod, ChosenFromTheClassesOfTheFocusAndItsTopLevelWindow) {
         {L"ZhOrdinaryFrame", L"", L"ButtonBar", Refused},
         {L"ZhOrdinaryFrame", L"", L"RichEdit20W", Keystroke},
         {L"ZhOrdinaryFrame", L"", L"EditPlus", Keystroke},
-        {L"OMain", L"", L"Button", Keystroke},          // the rule of the top level comes first
+        {L"OMain", L"", L"Button", Keystroke},  // the rule of the top level comes first
         {L"MSPPagX", L"", L"Edit", Keystroke},  // "MSPPage" compares 6 characters
         {L"MSPPa", L"", L"Edit", Message},
         {L"MSPPage", L"", L"Button", Keystroke},
