@@ -17,8 +17,9 @@
 //   holdcopy      after the copy request, holds the clipboard open for <number> ms
 //   holdstart     holds the clipboard open from before its window exists for <number> ms
 // With --then, a Shift key press moves the focus to a second child of <class>.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h.
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <cstring>
