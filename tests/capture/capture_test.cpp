@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -97,7 +98,15 @@ std::vector<Format> ClipboardData(const std::vector<UINT>& formats) {
     for (UINT f : formats) {
         HANDLE h = GetClipboardData(f);
         Format got{h ? f : 0, {}};
-        if (h && f != CF_BITMAP && f != CF_ENHMETAFILE && f != CF_PALETTE) {
+        if (h && f == CF_METAFILEPICT) {  // its size and the metafile's records, not the handle
+            if (auto* pict = static_cast<const METAFILEPICT*>(GlobalLock(h))) {
+                got.bytes.assign(reinterpret_cast<const char*>(pict), offsetof(METAFILEPICT, hMF));
+                std::string bits(GetMetaFileBitsEx(pict->hMF, 0, nullptr), '\0');
+                GetMetaFileBitsEx(pict->hMF, static_cast<UINT>(bits.size()), bits.data());
+                got.bytes += bits;
+                GlobalUnlock(h);
+            }
+        } else if (h && f != CF_BITMAP && f != CF_ENHMETAFILE && f != CF_PALETTE) {
             const char* p = static_cast<const char*>(GlobalLock(h));
             if (p) got.bytes.assign(p, GlobalSize(h));
             GlobalUnlock(h);
@@ -406,6 +415,43 @@ TEST(CaptureClipboard, SaveEmptiesAndRestorePutsEveryFormatBackInOrder) {
     const std::vector<UINT> listed = ClipboardFormats();
     EXPECT_EQ(Only(listed, formats), Only(listedBefore, formats));
     EXPECT_EQ(Sorted(listed), Sorted(listedBefore));
+}
+
+// Pictures that are handles, alone on the clipboard: the picture comes back.
+TEST(CaptureClipboard, PicturesOfferedOnlyAsHandlesComeBack) {
+    {
+        HDC screen = GetDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 3, 2);
+        ReleaseDC(nullptr, screen);
+        ASSERT_TRUE(OpenClipboardPatiently());
+        EmptyClipboard();
+        SetClipboardData(CF_BITMAP, bitmap);
+        CloseClipboard();
+    }
+    const std::vector<Format> dib = ClipboardData({CF_DIB});
+    ASSERT_EQ(dib.size(), 1u);
+    ASSERT_EQ(dib[0].format, static_cast<UINT>(CF_DIB));
+    ASSERT_EQ(SaveClipboard(), 1);
+    RestoreClipboard();
+    EXPECT_EQ(ClipboardData({CF_DIB}), dib);
+
+    {
+        HDC dc = CreateMetaFileW(nullptr);
+        Rectangle(dc, 1, 2, 30, 40);
+        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT));
+        *static_cast<METAFILEPICT*>(GlobalLock(h)) = METAFILEPICT{MM_ANISOTROPIC, 300, 400, CloseMetaFile(dc)};
+        GlobalUnlock(h);
+        ASSERT_TRUE(OpenClipboardPatiently());
+        EmptyClipboard();
+        SetClipboardData(CF_METAFILEPICT, h);
+        CloseClipboard();
+    }
+    const std::vector<Format> pict = ClipboardData({CF_METAFILEPICT});
+    ASSERT_EQ(pict[0].format, static_cast<UINT>(CF_METAFILEPICT));
+    ASSERT_GT(pict[0].bytes.size(), offsetof(METAFILEPICT, hMF));
+    ASSERT_EQ(SaveClipboard(), 1);
+    RestoreClipboard();
+    EXPECT_EQ(ClipboardData({CF_METAFILEPICT}), pict);
 }
 
 TEST(CaptureClipboard, ReadsTextOfferedOnlyAsBig5WithATraditionalLocale) {
