@@ -454,6 +454,40 @@ TEST(CaptureClipboard, PicturesOfferedOnlyAsHandlesComeBack) {
     EXPECT_EQ(ClipboardData({CF_METAFILEPICT}), pict);
 }
 
+// Wine makes CF_UNICODETEXT from CF_TEXT itself; an empty CF_UNICODETEXT beside
+// the 8-bit text leaves the conversion to the reader.
+TEST(CaptureClipboard, ReadsEightBitTextInTheCodePageOfItsLocale) {
+    const struct {
+        LCID locale;
+        std::string bytes;
+        int codePage;
+    } cases[] = {
+        {0x0404, "\xA4\xA4\xA4\xE5", 950},  // 中文 in Big5
+        {0x0804, "\xD6\xD0\xCE\xC4", 936},  // in GBK
+        {0x0409, "\xD6\xD0\xCE\xC4", 936},  // English takes GBK too
+    };
+    for (const auto& c : cases) {
+        SetClipboard({{CF_UNICODETEXT, std::string(2, '\0')},
+                      {CF_TEXT, c.bytes + '\0'},
+                      {CF_LOCALE, std::string(reinterpret_cast<const char*>(&c.locale), sizeof c.locale)}});
+        AString out;
+        int detected = 0;
+        EXPECT_EQ(ReadClipboardText(10, out, 936, detected), 4) << c.locale;
+        EXPECT_EQ(Text(out), u"中文") << c.locale;
+        EXPECT_EQ(detected, c.codePage) << c.locale;
+    }
+    // German: Western single-byte text.
+    const LCID german = 0x0407;
+    SetClipboard({{CF_UNICODETEXT, std::string(2, '\0')},
+                  {CF_TEXT, "Gr\xFC\xDF" + std::string(1, '\0')},
+                  {CF_LOCALE, std::string(reinterpret_cast<const char*>(&german), sizeof german)}});
+    AString out;
+    int detected = 0;
+    EXPECT_EQ(ReadClipboardText(10, out, 936, detected), 8);
+    EXPECT_EQ(Text(out), u"Grüß");
+    EXPECT_EQ(detected, 1252);
+}
+
 TEST(CaptureClipboard, ReadsTextOfferedOnlyAsBig5WithATraditionalLocale) {
     const LCID locale = 0x0404;
     SetClipboard({{CF_TEXT, std::string("\xA4\xA4\xA4\xE5\0", 5)},
