@@ -68,7 +68,11 @@ BOOL CMsgBox::OnInitDialog() {
         int y = 0;
         for (int i = 0; i < LineCount; i++) {
             SIZE size{};
-            if (LineIsGlyph[i]) {
+            if (Lines[i].IsEmpty()) {
+                // A blank line still takes the height of a line (the system measures "" as nothing).
+                GetTextExtentPoint32W(dc, L" ", 1, &size);
+                size.cx = 0;
+            } else if (LineIsGlyph[i]) {
                 size = MeasureGlyphTextGbk(dc, Lines[i], 16, 16);
             } else {
                 const std::u16string wide = Utf16FromGbk(Lines[i]);
