@@ -21,6 +21,7 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_CREATE:
         picture.Reset(LoadBitmapA(reinterpret_cast<CREATESTRUCTA*>(lParam)->hInstance, MAKEINTRESOURCEA(IDB_SPLASH)));
         return 0;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_PAINT: {
         PaintDc dc(hwnd);
         if (picture) {
@@ -48,11 +49,15 @@ int ShowStartupPicture(HINSTANCE instance) {
     if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return 0;
     DestroyStartupPicture();
     const RECT work = ScreenRect(false);
+    // Created hidden and then shown without activation: a window created
+    // visible takes the foreground under some systems despite WS_EX_NOACTIVATE.
     pictureWindow = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, kTitle,
-                                    WS_POPUP | WS_VISIBLE | WS_DISABLED, (work.right - work.left - kWidth) / 2,
+                                    WS_POPUP | WS_DISABLED, (work.right - work.left - kWidth) / 2,
                                     (work.bottom - work.top - kHeight) / 2, kWidth, kHeight, nullptr, nullptr,
                                     instance, nullptr);
     if (!pictureWindow) return 0;
+    SetWindowPos(pictureWindow, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     InvalidateRect(pictureWindow, nullptr, FALSE);
     UpdateWindow(pictureWindow);
     EnableWindow(pictureWindow, FALSE);
