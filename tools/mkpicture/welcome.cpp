@@ -1,65 +1,23 @@
-// mkwelcome: draws the welcome picture, the toolbar and what its halves and
-// its menu do, in English and simplified Chinese, and writes it as a JPEG.
-//
-//   mkwelcome TOOLBAR.bmp FONT OUTPUT.jpg [--png PREVIEW.png]
-//
-// TOOLBAR.bmp is the toolbar's bitmap (its first row is the idle button);
-// FONT is a TrueType collection or font with Latin and Chinese glyphs.
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
+// The welcome picture: the toolbar and what its halves and its menu do, in
+// English and simplified Chinese.
 #include <string>
 #include <vector>
 
-#include "tools/mkwelcome/canvas.h"
-#include "tools/mkwelcome/jpeg_writer.h"
-#include "tools/png/png.h"
+#include "tools/mkpicture/drawing.h"
 
 namespace {
 
-constexpr int kWidth = 620;
-constexpr int kHeight = 380;
-
-// The program's palette: the caption band, the toolbar's frame and faces.
-constexpr Colour kBand = 0x382DC6;       // 56, 45, 198
-constexpr Colour kBandLight = 0x5A50DC;
-constexpr Colour kInk = 0x262C6E;        // body text
-constexpr Colour kSoftInk = 0x5A5F86;    // Chinese lines and notes
-constexpr Colour kFrame = 0x8384A1;      // 131, 132, 161
-constexpr Colour kCard = 0xFFFFFF;
-constexpr Colour kSpeak = 0x2F5FD0;      // the speaker's blue
-constexpr Colour kRead = 0xA0001C;       // the character's red
 constexpr Colour kMenuFace = 0xF4F5FB;
 constexpr Colour kMenuHot = 0xD6DBF0;
 
 const Font* font = nullptr;
 
-[[noreturn]] void Fail(const std::string& what) {
-    std::fprintf(stderr, "mkwelcome: %s\n", what.c_str());
-    std::exit(1);
-}
-
-// Every character of the picture's texts must have a glyph in the font.
-void CheckGlyphs(const std::string& utf8) {
-    for (size_t i = 0; i < utf8.size();) {
-        const unsigned char b = static_cast<unsigned char>(utf8[i]);
-        const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        unsigned long c = n == 1 ? b : b & (0xFF >> (n + 1));
-        for (int k = 1; k < n; ++k) c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        if (c != ' ' && FT_Get_Char_Index(font->Face(), c) == 0) Fail("no glyph for U+" + std::to_string(c) + " in the font");
-        i += n;
-    }
-}
-
 int Text(Canvas& c, int size, int x, int y, const std::string& s, Colour colour, bool bold = false) {
-    CheckGlyphs(s);
-    return c.Text(*font, size, x, y, s, colour, bold);
+    return Text(c, *font, size, x, y, s, colour, bold);
 }
-
-int Width(int size, const std::string& s, bool bold = false) { return Canvas::TextWidth(*font, size, s, bold); }
-
+int Width(int size, const std::string& s, bool bold = false) { return Width(*font, size, s, bold); }
 void Centred(Canvas& c, int size, int cx, int y, const std::string& s, Colour colour, bool bold = false) {
-    Text(c, size, cx - Width(size, s, bold) / 2, y, s, colour, bold);
+    Centred(c, *font, size, cx, y, s, colour, bold);
 }
 
 // A numbered step badge.
@@ -142,6 +100,7 @@ void Menu(Canvas& c, int x, int y, int w) {
 }
 
 void Draw(Canvas& c, const Picture& toolbar) {
+    const int kWidth = c.Width(), kHeight = c.Height();
     c.VerticalGradient(0, 0, kWidth, kHeight, 0xF7F8FE, 0xDDE3F6);
 
     // Title band.
@@ -159,11 +118,7 @@ void Draw(Canvas& c, const Picture& toolbar) {
     constexpr int kScale = 4;
     const int tw = 46 * kScale, th = 16 * kScale;
     const int tx = 40 + (300 - tw) / 2, ty = 116;
-    c.Rect(tx - 4 + 3, ty - 4 + 4, tw + 8, th + 8, 0xB8BEDC);  // shadow
-    c.Rect(tx - 4, ty - 4, tw + 8, th + 8, kFrame);
-    c.Rect(tx - 3, ty - 3, tw + 6, th + 6, 0xEEF0F8);
-    c.Rect(tx - 1, ty - 1, tw + 2, th + 2, kFrame);
-    c.Blit(toolbar, 0, 0, 46, 16, tx, ty, kScale);
+    Toolbar(c, toolbar, tx, ty, kScale);
 
     // The halves: left 9..26, right 27..44 of the bitmap.
     const int leftMid = tx + 18 * kScale, rightMid = tx + 36 * kScale;
@@ -191,21 +146,7 @@ void Draw(Canvas& c, const Picture& toolbar) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 4 && !(argc == 6 && std::string(argv[4]) == "--png")) {
-        std::fprintf(stderr, "usage: mkwelcome TOOLBAR.bmp FONT OUTPUT.jpg [--png PREVIEW.png]\n");
-        return 2;
-    }
-    Picture toolbar;
-    if (!ReadBmp(argv[1], toolbar) || toolbar.w < 46 || toolbar.h < 16) Fail(std::string("cannot read ") + argv[1]);
-    Font face;
-    if (!face.Open(argv[2], 0)) Fail(std::string("cannot open the font ") + argv[2]);
-    font = &face;
-    Canvas canvas(kWidth, kHeight, 0xFFFFFF);
-    Draw(canvas, toolbar);
-    const std::string jpeg = EncodeJpeg(kWidth, kHeight, canvas.Pixels(), 92);
-    std::ofstream out(argv[3], std::ios::binary);
-    if (!(out << jpeg) || !out.flush()) Fail(std::string("cannot write ") + argv[3]);
-    if (argc == 6 && !WritePng(argv[5], kWidth, kHeight, canvas.Pixels())) Fail(std::string("cannot write ") + argv[5]);
-    return 0;
+void DrawWelcome(Canvas& c, const Font& f, const Picture& toolbar) {
+    font = &f;
+    Draw(c, toolbar);
 }

@@ -1,9 +1,7 @@
-#include "tools/mkwelcome/canvas.h"
+#include "tools/mkpicture/canvas.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include FT_OUTLINE_H
 
@@ -22,12 +20,6 @@ std::u32string Decode(const std::string& s) {
     return out;
 }
 
-uint32_t Le(const std::vector<unsigned char>& b, size_t at, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + i];
-    return v;
-}
-
 // Loads a glyph outline at the given size, emboldened for bold text, and renders it.
 bool RenderGlyph(FT_Face face, int sizePx, char32_t c, bool bold) {
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(sizePx));
@@ -37,31 +29,6 @@ bool RenderGlyph(FT_Face face, int sizePx, char32_t c, bool bold) {
 }
 
 }  // namespace
-
-bool ReadBmp(const std::string& path, Picture& out) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return false;
-    const uint32_t offset = Le(b, 10, 4);
-    const int w = static_cast<int>(Le(b, 18, 4));
-    const int h = static_cast<int>(static_cast<int32_t>(Le(b, 22, 4)));
-    const int bits = static_cast<int>(Le(b, 28, 2));
-    if (Le(b, 30, 4) != 0 || (bits != 24 && bits != 32) || w <= 0 || h == 0) return false;
-    const int rows = std::abs(h);
-    const size_t stride = ((static_cast<size_t>(w) * bits + 31) / 32) * 4;
-    if (offset + stride * rows > b.size()) return false;
-    out.w = w;
-    out.h = rows;
-    out.px.assign(static_cast<size_t>(w) * rows, 0);
-    for (int y = 0; y < rows; ++y) {
-        const size_t row = offset + stride * static_cast<size_t>(h > 0 ? rows - 1 - y : y);
-        for (int x = 0; x < w; ++x) {
-            const size_t p = row + static_cast<size_t>(x) * (bits / 8);
-            out.px[static_cast<size_t>(y) * w + x] = static_cast<Colour>(b[p + 2]) << 16 | b[p + 1] << 8 | b[p];
-        }
-    }
-    return true;
-}
 
 Font::~Font() {
     if (face_) FT_Done_Face(face_);

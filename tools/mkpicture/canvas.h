@@ -12,12 +12,10 @@
 
 using Colour = std::uint32_t;  // 0x00RRGGBB
 
-struct Picture {  // a bitmap read from a 24-bit BMP file
+struct Picture {  // a bitmap, rows top-down
     int w = 0, h = 0;
-    std::vector<Colour> px;  // rows top-down
+    std::vector<Colour> px;
 };
-// False when the file is not an uncompressed 24- or 32-bit BMP.
-bool ReadBmp(const std::string& path, Picture& out);
 
 class Font {
 public:

@@ -1,4 +1,4 @@
-#include "tools/mkwelcome/jpeg_writer.h"
+#include "tools/mkpicture/jpeg_writer.h"
 
 #include <algorithm>
 #include <cmath>
