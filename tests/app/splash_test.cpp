@@ -73,9 +73,7 @@ TEST_F(StartupPicture, CentredTopmostDisabledWithoutTakingTheFocus) {
     EXPECT_EQ(r.bottom - r.top, 240);
 
     Pump(150ms);
-    char cls[64] = {};
-    GetClassNameA(GetForegroundWindow(), cls, 64);
-    EXPECT_EQ(GetForegroundWindow(), user) << cls << " picture " << h;
+    EXPECT_EQ(GetForegroundWindow(), user);
     EXPECT_EQ(GetFocus(), user);
 }
 
@@ -179,7 +177,8 @@ protected:
 class WelcomeWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        OleInitialize(nullptr);
+        static const HRESULT ole = OleInitialize(nullptr);  // once: start-up initialises OLE once
+        ASSERT_TRUE(SUCCEEDED(ole));
         std::strcpy(savedSettings_, SettingsFile);
         language_ = std::make_unique<InterfaceLanguage>(0);
         const std::string settings = language_->Folder().File("Zhorvan.INI");
@@ -190,7 +189,6 @@ protected:
     void TearDown() override {
         language_.reset();
         std::strcpy(SettingsFile, savedSettings_);
-        OleUninitialize();
     }
     void WritePicture(const std::string& bytes) {
         std::ofstream(CSplashWnd::PictureFile(), std::ios::binary) << bytes;
@@ -301,6 +299,29 @@ TEST_F(WelcomeWindow, TheCheckBoxWritesTheSettingAtOnce) {
             EXPECT_EQ(StoredNoStop(), 0);
         });
     }
+    // Ticked and closed: the exit's save keeps it.
+    Run([&](ProbeWelcome& d) { SendMessageW(d.CheckBox(), BM_CLICK, 0, 0); });
+    EXPECT_EQ(StoredNoStop(), 1);
+    EXPECT_TRUE(SaveSettings());
+    EXPECT_EQ(StoredNoStop(), 1);
+}
+
+// RunWelcome opens the welcome window modally; Continue ends it.
+TEST_F(WelcomeWindow, RunWelcomeRunsUntilContinue) {
+    WritePicture(QuadrantBmp(500, 300));
+    static HWND seen = nullptr;
+    seen = nullptr;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        const HWND active = GetActiveWindow();
+        if (!active || !GetDlgItem(active, IDC_NO_STOP_AT_START)) return;
+        seen = active;
+        SendMessageW(GetDlgItem(active, IDOK), BM_CLICK, 0, 0);
+    });
+    ASSERT_NE(timer, 0u);
+    RunWelcome();
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(seen);
+    EXPECT_FALSE(IsWindow(seen));
 }
 
 // Without a usable picture the window keeps its template.
