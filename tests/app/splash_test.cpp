@@ -190,9 +190,7 @@ protected:
         language_.reset();
         std::strcpy(SettingsFile, savedSettings_);
     }
-    void WritePicture(const std::string& bytes) {
-        std::ofstream(CSplashWnd::PictureFile(), std::ios::binary) << bytes;
-    }
+    void WritePicture(const std::string& bytes) { std::ofstream(CSplashWnd::PictureFile(), std::ios::binary) << bytes; }
     // Runs the window; `inLoop` checks it, then Continue closes it.
     INT_PTR Run(std::function<void(ProbeWelcome&)> inLoop) {
         ProbeWelcome w;
@@ -358,13 +356,13 @@ TEST_P(WelcomeWithoutPicture, ShowsThePlainTemplate) {
     EXPECT_EQ(result, IDOK);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, WelcomeWithoutPicture,
-    ::testing::Values(PlainCase{"Missing", false, ""}, PlainCase{"Empty", true, ""},
-                      PlainCase{"Garbage", true, std::string(5000, '\x5A') + "not a picture"},
-                      PlainCase{"TruncatedJpeg", true, std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11)},
-                      PlainCase{"TruncatedBmp", true, QuadrantBmp(500, 300).substr(0, 60)}),
-    [](const ::testing::TestParamInfo<PlainCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, WelcomeWithoutPicture,
+                         ::testing::Values(PlainCase{"Missing", false, ""}, PlainCase{"Empty", true, ""},
+                                           PlainCase{"Garbage", true, std::string(5000, '\x5A') + "not a picture"},
+                                           PlainCase{"TruncatedJpeg", true,
+                                                     std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11)},
+                                           PlainCase{"TruncatedBmp", true, QuadrantBmp(500, 300).substr(0, 60)}),
+                         [](const ::testing::TestParamInfo<PlainCase>& info) { return std::string(info.param.name); });
 
 // The shipped picture: beside the executable, a JPEG, a size that suits the window.
 std::string ExecutableFolder() {
@@ -384,7 +382,8 @@ TEST_F(WelcomeWindow, TheShippedPictureWithScreenshots) {
     EXPECT_EQ(bytes.substr(bytes.size() - 2), std::string("\xFF\xD9", 2));
     WritePicture(bytes);
 
-    for (auto [language, name] : {std::pair{UiEnglish, "startup/welcome_en"}, std::pair{UiSimplified, "startup/welcome_zh"}}) {
+    for (auto [language, name] :
+         {std::pair{UiEnglish, "startup/welcome_en"}, std::pair{UiSimplified, "startup/welcome_zh"}}) {
         language_->Use(language);
         Run([&, name = name](ProbeWelcome& d) {
             const SIZE size = d.PictureSize();

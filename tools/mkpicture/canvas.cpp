@@ -81,8 +81,7 @@ double RoundRectDistance(double px, double py, double x, double y, double w, dou
 
 }  // namespace
 
-void Canvas::RoundRect(double x, double y, double w, double h, double radius, Colour fill, Colour edge,
-                       double border) {
+void Canvas::RoundRect(double x, double y, double w, double h, double radius, Colour fill, Colour edge, double border) {
     for (int j = static_cast<int>(y) - 1; j <= static_cast<int>(y + h) + 1; ++j)
         for (int i = static_cast<int>(x) - 1; i <= static_cast<int>(x + w) + 1; ++i) {
             const double d = RoundRectDistance(i + 0.5, j + 0.5, x, y, w, h, radius);
@@ -126,8 +125,10 @@ void Canvas::Polygon(const std::vector<std::pair<double, double>>& points, Colou
 
 void Canvas::Line(double x0, double y0, double x1, double y1, double width, Colour c) {
     const double dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
-    const int left = static_cast<int>(std::min(x0, x1) - width) - 1, right = static_cast<int>(std::max(x0, x1) + width) + 1;
-    const int top = static_cast<int>(std::min(y0, y1) - width) - 1, bottom = static_cast<int>(std::max(y0, y1) + width) + 1;
+    const int left = static_cast<int>(std::min(x0, x1) - width) - 1,
+              right = static_cast<int>(std::max(x0, x1) + width) + 1;
+    const int top = static_cast<int>(std::min(y0, y1) - width) - 1,
+              bottom = static_cast<int>(std::max(y0, y1) + width) + 1;
     for (int j = top; j <= bottom; ++j)
         for (int i = left; i <= right; ++i) {
             const double px = i + 0.5, py = j + 0.5;
@@ -163,6 +164,7 @@ int Canvas::Text(const Font& font, int sizePx, int x, int y, const std::string& 
 int Canvas::TextWidth(const Font& font, int sizePx, const std::string& utf8, bool bold) {
     int pen = 0;
     for (char32_t ch : Decode(utf8))
-        if (RenderGlyph(font.Face(), sizePx, ch, bold)) pen += static_cast<int>((font.Face()->glyph->advance.x + 32) >> 6);
+        if (RenderGlyph(font.Face(), sizePx, ch, bold))
+            pen += static_cast<int>((font.Face()->glyph->advance.x + 32) >> 6);
     return pen;
 }

@@ -3,11 +3,10 @@
 // rectangles, gradients, anti-aliased rounded rectangles, circles, polygons
 // and thick lines, scaled bitmaps, and text through FreeType.
 #include <cstdint>
+#include <ft2build.h>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <ft2build.h>
 #include FT_FREETYPE_H
 
 using Colour = std::uint32_t;  // 0x00RRGGBB

@@ -15,8 +15,10 @@ void CheckGlyphs(const Font& font, const std::string& utf8) {
         const unsigned char b = static_cast<unsigned char>(utf8[i]);
         const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
         unsigned long c = n == 1 ? b : b & (0xFF >> (n + 1));
-        for (int k = 1; k < n && i + k < utf8.size(); ++k) c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        if (c != ' ' && FT_Get_Char_Index(font.Face(), c) == 0) Fail("no glyph for U+" + std::to_string(c) + " in the font");
+        for (int k = 1; k < n && i + k < utf8.size(); ++k)
+            c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        if (c != ' ' && FT_Get_Char_Index(font.Face(), c) == 0)
+            Fail("no glyph for U+" + std::to_string(c) + " in the font");
         i += n;
     }
 }

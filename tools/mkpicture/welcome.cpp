@@ -53,11 +53,12 @@ void Arrow(Canvas& c, double x0, double y0, double x1, double y1, Colour colour)
 
 // The mouse pointer, its tip at (x, y).
 void Pointer(Canvas& c, double x, double y) {
-    const std::vector<std::pair<double, double>> outline = {
-        {x, y}, {x, y + 20}, {x + 5, y + 15}, {x + 9, y + 24}, {x + 12.5, y + 22.5}, {x + 8.5, y + 14}, {x + 15, y + 14}};
+    const std::vector<std::pair<double, double>> outline = {{x, y},          {x, y + 20},          {x + 5, y + 15},
+                                                            {x + 9, y + 24}, {x + 12.5, y + 22.5}, {x + 8.5, y + 14},
+                                                            {x + 15, y + 14}};
     c.Polygon(outline, 0x101020);
-    std::vector<std::pair<double, double>> inner = {{x + 1.5, y + 3.6},   {x + 1.5, y + 16.5}, {x + 5.3, y + 12.6},
-                                                    {x + 9.6, y + 21.6},  {x + 11, y + 21},    {x + 6.8, y + 12.6},
+    std::vector<std::pair<double, double>> inner = {{x + 1.5, y + 3.6},  {x + 1.5, y + 16.5}, {x + 5.3, y + 12.6},
+                                                    {x + 9.6, y + 21.6}, {x + 11, y + 21},    {x + 6.8, y + 12.6},
                                                     {x + 11.5, y + 12.6}};
     c.Polygon(inner, 0xFFFFFF);
 }
@@ -127,8 +128,8 @@ void Draw(Canvas& c, const Picture& toolbar) {
     Arrow(c, rightMid, cardTop - 2, rightMid, ty + th + 8, kRead);
     Callout(c, 22, cardTop, cardW, cardH, kSpeak, "Left half", {"reads the selected", "text aloud"},
             {"左半边：", "朗读选中的文字"});
-    Callout(c, 22 + cardW + 12, cardTop, cardW, cardH, kRead, "Right half", {"opens the reader with", "pinyin and definitions"},
-            {"右半边：打开阅读器，", "显示拼音和英文释义"});
+    Callout(c, 22 + cardW + 12, cardTop, cardW, cardH, kRead, "Right half",
+            {"opens the reader with", "pinyin and definitions"}, {"右半边：打开阅读器，", "显示拼音和英文释义"});
 
     // Step 2: the right-click menu.
     const int mx = 384, menuW = 212;
