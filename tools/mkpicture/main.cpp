@@ -1,11 +1,10 @@
 // mkpicture: draws the program's two start pictures from the toolbar's
 // bitmap with a font that has Latin and Chinese glyphs.
 //
-//   mkpicture welcome TOOLBAR.bmp FONT OUTPUT.jpg [--png PREVIEW.png]
-//   mkpicture splash  TOOLBAR.bmp FONT OUTPUT.bmp [--png PREVIEW.png]
+//   mkpicture welcome|splash TOOLBAR.bmp FONT OUTPUT(.jpg|.bmp) [--png PREVIEW.png]
 //
-// The welcome picture (620 x 380) is written as a baseline JPEG, the
-// start-up picture (420 x 240, bitmap 177) as a 24-bit BMP.
+// The welcome picture is 620 x 380, the start-up picture (bitmap 177)
+// 420 x 240; OUTPUT's extension chooses a baseline JPEG or a 24-bit BMP.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -31,9 +30,11 @@ int main(int argc, char** argv) {
         DrawWelcome(canvas, font, toolbar);
     else
         DrawSplash(canvas, font, toolbar);
-    const std::string bytes = welcome ? EncodeJpeg(canvas.Width(), canvas.Height(), canvas.Pixels(), 92)
-                                      : EncodeBmp(canvas.Width(), canvas.Height(), canvas.Pixels());
-    std::ofstream out(argv[4], std::ios::binary);
+    const std::string output = argv[4];
+    const bool jpeg = output.size() > 4 && output.substr(output.size() - 4) == ".jpg";
+    const std::string bytes = jpeg ? EncodeJpeg(canvas.Width(), canvas.Height(), canvas.Pixels(), 92)
+                                   : EncodeBmp(canvas.Width(), canvas.Height(), canvas.Pixels());
+    std::ofstream out(output, std::ios::binary);
     if (!(out << bytes) || !out.flush()) Fail(std::string("cannot write ") + argv[4]);
     if (argc == 7 && !WritePng(argv[6], canvas.Width(), canvas.Height(), canvas.Pixels()))
         Fail(std::string("cannot write ") + argv[6]);

@@ -69,7 +69,7 @@ void Menu(Canvas& c, int x, int y, int w) {
         const char* chinese;
     };
     const std::vector<Item> items = {{"Quick Guide", "快速入门"},
-                                     {"About Zhorvan", "关于"},
+                                     {"About Zhorvan", "关于 Zhorvan"},
                                      {nullptr, nullptr},
                                      {"Save Speech File (wav)...", "保存朗读"},
                                      {nullptr, nullptr},
