@@ -29,6 +29,16 @@ bool CursorInside(HWND hwnd) {
 
 std::u16string U16(const std::wstring& w) { return std::u16string(w.begin(), w.end()); }
 
+// The caption as the system would show it: a mnemonic '&' is dropped, "&&" is one '&'.
+std::u16string WithoutMnemonic(const std::u16string& text) {
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size(); i++) {
+        if (text[i] == u'&' && i + 1 < text.size()) i++;
+        out += text[i];
+    }
+    return out;
+}
+
 // Undoes SetTextColor and SetBkMode when it goes.
 class SavedTextState {
 public:
@@ -76,13 +86,18 @@ bool CODBtn2::AttachControl(HWND control) {
     if (!Hwnd() && !Attach(control)) return false;
     ShowsFocusCues = true;
     const std::u16string text = WindowTextUtf16(control);
-    Caption = U16(TranslateUiTextW(std::wstring(text.begin(), text.end())));
+    SetCaption(U16(TranslateUiTextW(std::wstring(text.begin(), text.end()))));
     IsPushButton = !IsStatic && !IsCheckBox() && !IsRadioButton();
     Pressed = false;
     if (IsCheckBox() || IsRadioButton()) SetWindowTextW(control, L"");  // the system draws no text
     PointerInside = false;
     if (Owner) Owner->AddChild(control, *this);
     return true;
+}
+
+void CODBtn2::SetCaption(const std::u16string& text) {
+    Caption = WithoutMnemonic(text);
+    if (Hwnd()) Invalidate();
 }
 
 bool CODBtn2::IsCheckBox() const {
@@ -116,28 +131,33 @@ bool CODBtn2::PreTranslateMessage(MSG& msg) {
     return false;
 }
 
+LRESULT CODBtn2::DefaultRepainted(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT r = Default(message, wParam, lParam);
+    Invalidate();
+    return r;
+}
+
 LRESULT CODBtn2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_KEYDOWN:
         case WM_KEYUP:
-        case WM_KILLFOCUS: {
+        case WM_KILLFOCUS:
             if (IsPushButton) return 0;  // a push button's keys are the dialog's (PreTranslateMessage)
-            const LRESULT r = Default(message, wParam, lParam);
-            Invalidate();
-            return r;
-        }
+            return DefaultRepainted(message, wParam, lParam);
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP: {
-            const LRESULT r = Default(message, wParam, lParam);
+            const LRESULT r = DefaultRepainted(message, wParam, lParam);
             Pressed = message == WM_LBUTTONDOWN;
-            Invalidate();
             return r;
         }
-        case WM_SETFOCUS: {
-            const LRESULT r = Default(message, wParam, lParam);
-            Invalidate();
-            return r;
-        }
+        case WM_SETFOCUS:
+        // The button class paints these changes at once, with its own face and text.
+        case BM_SETSTATE:
+        case BM_SETSTYLE:
+        case BM_SETCHECK:
+        case WM_ENABLE:
+        case WM_UPDATEUISTATE:
+            return DefaultRepainted(message, wParam, lParam);
         case WM_PAINT: {
             PaintDc paint(Hwnd());
             RECT client;
@@ -295,7 +315,7 @@ LRESULT CSplitterBtn::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             InvalidateRect(Hwnd(), nullptr, FALSE);
             return Default(message, wParam, lParam);
         case WM_SETCURSOR:
-            SetCursor(LoadCursorW(nullptr, Wide() ? IDC_SIZENS : IDC_SIZEWE));
+            SetCursor(SystemCursor(Wide() ? IDC_SIZENS : IDC_SIZEWE));
             return TRUE;
     }
     return Default(message, wParam, lParam);
@@ -336,6 +356,11 @@ bool CStaticHotlink::OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lPar
             GetObjectW(font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
             lf.lfUnderline = TRUE;
             LinkFont.Reset(CreateFontIndirectW(&lf));
+            // Some static classes select their own font after this request: make it the link font.
+            if (LinkFont) {
+                SendMessageW(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont.Get()), FALSE);
+                InvalidateRect(Hwnd(), nullptr, TRUE);
+            }
         }
         if (LinkFont) SelectObject(dc, LinkFont);
         SetTextColor(dc, RGB(0, 0, 255));
@@ -346,7 +371,7 @@ bool CStaticHotlink::OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lPar
     if (message == WM_COMMAND && HIWORD(wParam) == STN_CLICKED) {
         const AString target = Target();
         if (!target.IsEmpty()) {
-            const HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            const HCURSOR before = SetCursor(SystemCursor(IDC_WAIT));
             hotlinkLaunch(target);
             SetCursor(before);
         }

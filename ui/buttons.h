@@ -13,6 +13,7 @@
 #include "ui/dialog.h"
 #include "ui/gdi.h"
 #include "ui/subclass.h"
+#include "ui/window.h"
 
 // Text colour of a disabled caption: each component c becomes
 // (c >= 128 ? c : 255 - c) / 2, so black turns mid grey.
@@ -29,6 +30,10 @@ public:
     // Takes over `control` (once: false for a second, different window) and
     // registers with Owner when there is one.
     bool AttachControl(HWND control);
+
+    // The text to draw, shown as the system shows a control text: a mnemonic
+    // '&' is dropped and "&&" is one '&'.
+    void SetCaption(const std::u16string& text);
 
     // Draws the push-button face into item.hDC over item.rcItem.
     void DrawItem(const DRAWITEMSTRUCT& item) override;
@@ -52,6 +57,9 @@ private:
     bool IsRadioButton() const;
     HWND CommandTarget() const;
     void Invalidate() { InvalidateRect(Hwnd(), nullptr, TRUE); }
+    // Default processing, then invalidated: the class paints some changes at
+    // once with its own face, which our painting must cover again.
+    LRESULT DefaultRepainted(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc, const RECT& client);
     void DrawPushButtonFace(HDC dc, const RECT& r);
 };

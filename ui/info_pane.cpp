@@ -6,6 +6,7 @@
 #include "app/environment.h"
 #include "ui/gdi.h"
 #include "ui/glyph_text.h"
+#include "ui/window.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ LRESULT CALLBACK PaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         }
         case WM_SETCURSOR:
             if (HIWORD(lParam) != WM_LBUTTONDOWN) {
-                SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+                SetCursor(SystemCursor(IDC_ARROW));
                 return 0;
             }
             // The pane is disabled: a click reaches it only this way.

@@ -26,7 +26,7 @@ HWND Window::Create(const WindowArgs& a) {
         wc.hInstance = instance;
         wc.hIcon = a.icon;
         wc.hIconSm = a.smallIcon;
-        wc.hCursor = a.cursor ? a.cursor : LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.hCursor = a.cursor ? a.cursor : SystemCursor(IDC_ARROW);
         wc.hbrBackground = a.background ? a.background : reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         wc.lpszClassName = a.className;
         if (!RegisterClassExW(&wc)) return nullptr;

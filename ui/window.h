@@ -3,6 +3,9 @@
 // messages through OnMessage, and unbound at WM_NCDESTROY.
 #include <windows.h>
 
+// A system cursor by its IDC_ id (the ids are narrow resource numbers).
+inline HCURSOR SystemCursor(LPCSTR id) { return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(id)); }
+
 struct WindowArgs {
     const wchar_t* className = L"ZhWindow";
     const wchar_t* title = L"";

@@ -193,7 +193,10 @@ TEST_F(Buttons, CheckBoxAndRadioKeepTheirStateWithTheCaptionDrawnInstead) {
     ButtonsDialog& d = Open();
     const HWND check = d.Item(IDC_BT_CHECK);
     EXPECT_EQ(WindowTextUtf16(check), u"");  // the system draws no text
-    EXPECT_EQ(d.Button(IDC_BT_CHECK)->Caption, u"&Match Case");
+    EXPECT_EQ(d.Button(IDC_BT_CHECK)->Caption, u"Match Case");  // drawn as the system would show it
+    d.Button(IDC_BT_CHECK)->SetCaption(u"R&&D &notes&");
+    EXPECT_EQ(d.Button(IDC_BT_CHECK)->Caption, u"R&D notes&");
+    d.Button(IDC_BT_CHECK)->SetCaption(u"&Match Case");
     EXPECT_FALSE(d.Button(IDC_BT_CHECK)->IsPushButton);
     EXPECT_TRUE(d.Button(IDC_BT_PUSH)->IsPushButton);
     EXPECT_TRUE(d.Button(IDC_BT_LABEL)->IsStatic);
@@ -469,7 +472,7 @@ TEST_F(Buttons, SplitterDrawsItsBitmapReportsDragsAndShowsTheResizeCursor) {
     struct Case {
         HWND control;
         int bitmap;
-        const wchar_t* cursor;
+        LPCSTR cursor;
     } cases[] = {{h, IDB_SPLITTER_HORZ, IDC_SIZENS}, {v, IDB_SPLITTER_VERT, IDC_SIZEWE}};
     for (const Case& c : cases) {
         auto pic = CaptureWindow(c.control);
@@ -491,7 +494,7 @@ TEST_F(Buttons, SplitterDrawsItsBitmapReportsDragsAndShowsTheResizeCursor) {
         EXPECT_EQ(SendMessageW(c.control, WM_SETCURSOR, reinterpret_cast<WPARAM>(c.control),
                                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
                   TRUE);
-        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, c.cursor));
+        EXPECT_EQ(GetCursor(), SystemCursor(c.cursor));
     }
 
     auto post = [&](UINT m, int x, int y) {
