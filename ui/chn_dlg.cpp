@@ -300,7 +300,7 @@ BOOL CChnDlg::OnInitDialog() {
         AString key;
         key.Format("%d", InfoNumber);
         AString text = ReadUiValue(CurrentUiStrings(), key.GetString(), "", kMessageBuffer);
-        text.Replace("\\n", "\n\n");
+        text.Replace("\\n", "\r\n");
         InfoText = text.IsEmpty() ? std::u16string() : Utf16FromGbk(MixedToUiText(text.GetString(), text.GetLength()));
         if (InfoText.empty()) InfoNumber = 0;
     }

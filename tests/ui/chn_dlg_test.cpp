@@ -203,7 +203,7 @@ TEST_F(ChnDlgTest, InformationButtonDrawnWhenWideOpensThePaneEvenWhenNarrow) {
             t.InfoNumber = kInfoNumber;
             t.beforeInit = [](TestDlg& self) { SetWindowTextW(self.Hwnd(), L""); };  // no title over the button
         });
-        ASSERT_EQ(d.InfoText, Utf16("Help one\n\nhelp two"));
+        ASSERT_EQ(d.InfoText, Utf16("Help one\r\nhelp two"));
         if (narrow) {
             SetWindowPos(d.Hwnd(), nullptr, 0, 0, 110, 120, SWP_NOMOVE | SWP_NOZORDER);
             Pump(d);
@@ -425,6 +425,36 @@ TEST_F(ChnDlgTest, PaintHookRunsFirstAndIsReplaced) {
     Pump(d);
     EXPECT_GT(calls, 0);
     EXPECT_EQ(d.SetPaintHook(nullptr), hook);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ChnDlgTest, HiddenGroupBoxIsPaintedByTheDialog) {
+    Use(1);
+    TestDlg& d = Open(IDD_SPEECH_OPTIONS, [](TestDlg& t) {
+        t.beforeInit = [](TestDlg& self) { SetWindowTextW(GetWindow(self.Hwnd(), GW_CHILD), L"Volume"); };
+    });
+    const HWND group = GetWindow(d.Hwnd(), GW_CHILD);
+    ShowWindow(group, SW_HIDE);
+    InvalidateRect(d.Hwnd(), nullptr, TRUE);
+    Pump(d);
+    RECT r, wr;
+    GetWindowRect(group, &r);
+    GetWindowRect(d.Hwnd(), &wr);
+    OffsetRect(&r, -wr.left, -wr.top);  // window coordinates of the picture
+    auto pic = CaptureWindow(d.Hwnd());
+    ASSERT_TRUE(pic);
+    const std::uint32_t shadow = Rgb(GetSysColor(COLOR_BTNSHADOW));
+    int frame = 0;
+    for (int y = r.top + 12; y < r.bottom - 3; y++)
+        if (pic->Pixel(r.left, y) == shadow) frame++;
+    EXPECT_GE(frame, (r.bottom - r.top) - 16) << "the left edge of the etched frame";
+    const int text = CountIn(*pic, {r.left + 8, r.top, r.left + 48, r.top + 16}, [](std::uint32_t p) {
+        return int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF) < 300;
+    });
+    EXPECT_GT(text, 10) << "the translated title in the gap";
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ protected:
         Write("TesmarelUI_en.ini", "[UI_STR]\r\n4711=Help one\\nhelp two\r\nLong value=" + std::string(20000, 'y') +
                                        "\r\n");
         ASSERT_TRUE(CreateSharedFonts());
+        LoadLibraryW(L"riched20.dll");  // the reader templates' panes
         Use(0);
     }
     void TearDown() override {
