@@ -162,6 +162,16 @@ TEST_F(ChnDlgTest, ReleasedElsewhereDoesNotCloseOnMaxItMaximisesOnCloseItCloses)
     EXPECT_FALSE(d.Maximised);
     EXPECT_FALSE(IsZoomed(d.Hwnd()));
 
+    // A double click on the rest of the caption toggles as well.
+    const POINT caption = ScreenOf(d.Hwnd(), {30, 8});
+    SendMessageW(d.Hwnd(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+    Pump(d);
+    EXPECT_TRUE(d.Maximised);
+    EXPECT_TRUE(IsZoomed(d.Hwnd()));
+    SendMessageW(d.Hwnd(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+    Pump(d);
+    EXPECT_FALSE(d.Maximised);
+
     Click(d, Centre(g.close), Centre(g.close));
     EXPECT_EQ(d.Hwnd(), nullptr);  // WM_CLOSE ended the (modeless) dialog
 }
