@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "tests/support/screenshot.h"
 #include "tests/support/text_literals.h"
 #include "tests/ui/dialog_base_fixture.h"
 
@@ -142,6 +143,23 @@ TEST_F(MsgBoxTest, LinesTranslatedAndDrawnAsGlyphTextOnlyWhenFound) {
                 line1 = box.Lines[1];
                 glyph[0] = box.LineIsGlyph[0];
                 glyph[1] = box.LineIsGlyph[1];
+                // Each line is painted where it was placed.
+                auto pic = CaptureWindow(box.Hwnd());
+                ASSERT_TRUE(pic);
+                RECT wr;
+                GetWindowRect(box.Hwnd(), &wr);
+                POINT origin{0, 0};
+                ClientToScreen(box.Hwnd(), &origin);
+                for (int i = 0; i < 2; i++) {
+                    const int x0 = origin.x - wr.left + box.LinePos[i].x, y0 = origin.y - wr.top + box.LinePos[i].y;
+                    int dark = 0;
+                    for (int y = y0; y < y0 + 14 && y < pic->Height(); y++)
+                        for (int x = x0; x < x0 + 60 && x < pic->Width(); x++) {
+                            const std::uint32_t p = pic->Pixel(x, y);
+                            if (int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF) < 300) dark++;
+                        }
+                    EXPECT_GT(dark, 20) << "line " << i << " language " << c.language;
+                }
             });
         EXPECT_EQ(line0, Gbk(c.lastLine0)) << c.language << c.literal;
         EXPECT_STREQ(line1.GetString(), "Not in the file");
