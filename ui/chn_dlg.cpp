@@ -64,9 +64,9 @@ void CChnDlgAbstract::Decorate(Dialog* dialog, int id) {
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         const bool button = lstrcmpiW(cls.c_str(), L"BUTTON") == 0;
         const int staticKind = style & SS_TYPEMASK;
-        const bool textStatic = lstrcmpiW(cls.c_str(), L"STATIC") == 0 &&
-                                (staticKind == SS_LEFT || staticKind == SS_CENTER || staticKind == SS_RIGHT ||
-                                 staticKind == SS_SIMPLE);
+        const bool textStatic =
+            lstrcmpiW(cls.c_str(), L"STATIC") == 0 &&
+            (staticKind == SS_LEFT || staticKind == SS_CENTER || staticKind == SS_RIGHT || staticKind == SS_SIMPLE);
         if ((!button && !textStatic) || (style & 0xFF) >= 0x80) continue;
         if (button && (style & 0x0F) == BS_GROUPBOX) {
             const std::u16string text = Translate(WindowTextUtf16(child));
@@ -103,7 +103,12 @@ void CChnDlgAbstract::PaintDecorations(HDC dc) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (lstrcmpiW(ClassOf(child).c_str(), L"BUTTON") != 0 || !IsWindowVisible(child)) continue;
         switch (ButtonKind(child)) {
-            case 2: case 3: case 4: case 5: case 6: case 9: UpdateWindow(child); break;
+            case 2:
+            case 3:
+            case 4:
+            case 5:
+            case 6:
+            case 9: UpdateWindow(child); break;
         }
     }
     SetBkMode(dc, TRANSPARENT);
@@ -230,9 +235,9 @@ void CChnDlg::PaintCaption() {
         }
     }
     LayoutCaptionButtons();
-    DrawFrameControl(dc, &CloseRect, DFC_CAPTION, DFCS_CAPTIONCLOSE | (PressedZone == kZoneClose && HoverZone == kZoneClose ? DFCS_PUSHED : 0));
-    if (HasMaxButton)
-        DrawFrameControl(dc, &MaxRect, DFC_CAPTION, Maximised ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX);
+    DrawFrameControl(dc, &CloseRect, DFC_CAPTION,
+                     DFCS_CAPTIONCLOSE | (PressedZone == kZoneClose && HoverZone == kZoneClose ? DFCS_PUSHED : 0));
+    if (HasMaxButton) DrawFrameControl(dc, &MaxRect, DFC_CAPTION, Maximised ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX);
     if (InfoNumber != 0 && 4 * s < InfoRect.left) {
         const auto bitmap = reinterpret_cast<HBITMAP>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_INFO_BUTTON), IMAGE_BITMAP, 0, 0, 0));
@@ -271,8 +276,8 @@ BOOL CChnDlg::OnInitDialog() {
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SIZE_GRIP), IMAGE_BITMAP, 0, 0, 0)));
         if (SizeGripBitmap) GetObjectW(SizeGripBitmap, sizeof SizeGripInfo, &SizeGripInfo);
         SizeGrip = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | SS_BITMAP, 0, 0, SizeGripInfo.bmWidth,
-                                   SizeGripInfo.bmHeight, h, reinterpret_cast<HMENU>(0xFFFF),
-                                   GetModuleHandleW(nullptr), nullptr);
+                                   SizeGripInfo.bmHeight, h, reinterpret_cast<HMENU>(0xFFFF), GetModuleHandleW(nullptr),
+                                   nullptr);
         if (SizeGrip) {
             SetWindowLongW(SizeGrip, GWL_EXSTYLE, GetWindowLongW(SizeGrip, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
             SendMessageW(SizeGrip, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(SizeGripBitmap.Get()));

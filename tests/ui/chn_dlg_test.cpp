@@ -257,8 +257,12 @@ TEST_F(ChnDlgTest, MissingInformationTextMeansNoInformationButton) {
 
 TEST_F(ChnDlgTest, CaptionBandColourFollowsActivationInTheTranslatedInterfaceOnly) {
     Window other;
-    ASSERT_TRUE(other.Create({.title = L"other", .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, .x = 700, .y = 500,
-                              .width = 200, .height = 100}));
+    ASSERT_TRUE(other.Create({.title = L"other",
+                              .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              .x = 700,
+                              .y = 500,
+                              .width = 200,
+                              .height = 100}));
     for (int language : {1, 0}) {
         Use(language);
         TestDlg& d = Open(IDD_FIND);
@@ -317,12 +321,18 @@ TEST_F(ChnDlgTest, DecorationReplacesPlainControlsInTranslatedInterfaceAndTheAbo
         std::vector<int> decorated, plain;
     } cases[] = {
         {0, IDD_FIND, {}, {IDC_MATCH_CASE, IDC_FIND_FROM_TOP, IDOK, IDCANCEL}},
-        {1, IDD_FIND, {IDC_MATCH_CASE, IDC_UP_FINDING, IDC_FIND_FROM_TOP, IDC_FIND_FROM_BOTTOM, IDOK, IDCANCEL},
+        {1,
+         IDD_FIND,
+         {IDC_MATCH_CASE, IDC_UP_FINDING, IDC_FIND_FROM_TOP, IDC_FIND_FROM_BOTTOM, IDOK, IDCANCEL},
          {IDC_FIND_TEXT}},
         {0, IDD_ABOUT, {IDC_VERSION, IDC_YEAR_LINE, IDC_CREDITS, IDOK}, {IDC_LINK_HOME}},  // a hotlink is taken
-        {1, IDD_SPEECH_OPTIONS, {IDC_TEST_SPEECH, IDC_VOLUME_LABEL, IDC_SYNC_WORD, IDOK, IDCANCEL},
+        {1,
+         IDD_SPEECH_OPTIONS,
+         {IDC_TEST_SPEECH, IDC_VOLUME_LABEL, IDC_SYNC_WORD, IDOK, IDCANCEL},
          {IDC_VOLUME_SLIDER, IDC_RATE_SLIDER, IDC_WESTERN_VOICE}},  // owner-drawn sliders stay
-        {1, IDD_READER_LARGE, {IDC_SHOW_PINYIN, IDC_AUTO_SPEAK, IDC_SYNC_LABEL},
+        {1,
+         IDD_READER_LARGE,
+         {IDC_SHOW_PINYIN, IDC_AUTO_SPEAK, IDC_SYNC_LABEL},
          {IDC_RATE_DOWN, IDC_LOOP, IDC_SPEAK, IDC_SPLITTER, IDOK}},  // bitmap and owner-drawn buttons stay
     };
     for (const Case& c : cases) {
