@@ -150,6 +150,10 @@ void CChnDlgAbstract::PaintDecorations(HDC dc) {
 CChnDlg::CChnDlg(int templateId, HWND parent)
     : Dialog(templateId), DialogId(templateId), PreviousForeground(GetForegroundWindow()), Parent(parent) {}
 
+CChnDlg::~CChnDlg() {
+    if (Hwnd()) DestroyWindow(Hwnd());
+}
+
 void CChnDlg::SetItemText(int id, const AString& gbk, bool keepWindowText) {
     const std::u16string text = Utf16FromGbk(gbk);
     const HWND control = Item(id);
@@ -387,6 +391,12 @@ LRESULT CChnDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case WM_CAPTURECHANGED:
+            if (PressedZone != 0 && reinterpret_cast<HWND>(lParam) != h) {  // taken away: the press is void
+                const int held = std::exchange(PressedZone, 0);
+                DrawCaptionButton(held, false);
+            }
+            break;
         case WM_ACTIVATE: {
             const HWND pane = InfoPane().PaneWindow;
             if (LOWORD(wParam) == WA_INACTIVE) {

@@ -194,6 +194,17 @@ TEST_F(ChnDlgTest, HitTestWhileHeldReportsTheZoneUnderThePointer) {
     SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
     EXPECT_NE(GetCapture(), h);
     EXPECT_TRUE(IsWindow(h));
+
+    // A press whose capture is taken away is void: the release on the button does nothing.
+    SendMessageW(h, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(onClose.x, onClose.y));
+    ASSERT_EQ(d.PressedZone, 1);
+    ReleaseCapture();
+    EXPECT_EQ(d.PressedZone, 0);
+    client = onClose;
+    ScreenToClient(h, &client);
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+    Pump(d);
+    EXPECT_TRUE(IsWindow(h));
 }
 
 // Pixels of the window picture for which `take` holds inside the rectangle.
