@@ -17,8 +17,11 @@ void CheckGlyphs(const Font& font, const std::string& utf8) {
         unsigned long c = n == 1 ? b : b & (0xFF >> (n + 1));
         for (int k = 1; k < n && i + k < utf8.size(); ++k)
             c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        if (c != ' ' && FT_Get_Char_Index(font.Face(), c) == 0)
-            Fail("no glyph for U+" + std::to_string(c) + " in the font");
+        if (c != ' ' && FT_Get_Char_Index(font.Face(), c) == 0) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04lX", c);
+            Fail(std::string("no glyph for ") + code + " in the font");
+        }
         i += n;
     }
 }
