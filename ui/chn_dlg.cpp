@@ -159,7 +159,7 @@ void CChnDlg::SetItemText(int id, const AString& gbk, bool keepWindowText) {
     const HWND control = Item(id);
     if (!keepWindowText) SetWindowTextUtf16(control, text);
     if (CODBtn2* b = ButtonOf(control)) {
-        b->Caption = text;
+        b->SetCaption(text);
         b->TextBottom = 0;  // measured again at the next painting
         InvalidateRect(control, nullptr, TRUE);
     }
