@@ -140,9 +140,9 @@ void Park() { MoveTo({20, 900}); }
 
 // ---- The program on its thread ----
 
-class Program : public ::testing::Environment {
+class Program {
 public:
-    void SetUp() override {
+    void Start() {
         LocateFolders();
         DetectSystemLanguage();
         CreateSettingsFileIfMissing();
@@ -170,7 +170,7 @@ public:
             ChooseUiStringFile();
         });
     }
-    void TearDown() override {
+    void Stop() {
         if (ToolbarWindow) PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SHUTDOWN, 0);
         if (thread_.joinable()) thread_.join();
     }
@@ -264,8 +264,8 @@ private:
 
 // The row of bitmap IDB_TOOLBAR that the button's left (half 0) or right
 // piece shows on the screen, or -1.
-int FaceRow(int half) {
-    auto shot = CaptureWindow(ToolbarWindow);
+int FaceRow(int half, HWND toolbar = ToolbarWindow) {
+    auto shot = CaptureWindow(toolbar);
     if (!shot) return -1;
     DibSection rows(46, 64);
     Gdi<HBITMAP> bitmap(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TOOLBAR)));
@@ -303,9 +303,166 @@ void WaitForRetriesToEnd() {
     Sleep(100);
 }
 
+// ---- Zhorvan.exe as a process of its own, with the system's voices ----
+
+std::string ReadFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class Process {
+public:
+    Process() {
+        std::string command = std::string("\"") + ZH_PROGRAM + "\"";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+    }
+    ~Process() {
+        if (!started_) return;
+        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+    bool Started() const { return started_; }
+    DWORD Id() const { return pi_.dwProcessId; }
+    // Its visible toolbar, once start-up has finished (the thread answers).
+    HWND WaitForToolbar() const {
+        HWND found = nullptr;
+        WaitUntil(
+            [&] {
+                found = FindWindowA(kToolbarClass, kToolbarTitle);
+                DWORD pid = 0;
+                if (found) GetWindowThreadProcessId(found, &pid);
+                DWORD_PTR r;
+                return found && pid == pi_.dwProcessId && IsWindowVisible(found) &&
+                       SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_NORMAL, 200, &r);
+            },
+            60s);
+        return found;
+    }
+    // The exit code, or -1 when it still runs after `limit`.
+    long WaitForExit(std::chrono::milliseconds limit) const {
+        if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return static_cast<long>(code);
+    }
+
+private:
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
+void PrepareSettings() {
+    LocateFolders();
+    CreateSettingsFileIfMissing();
+    WriteSettingInt("Config", "NoStopAtUsageDlgOnStart", 1);
+    WriteSettingInt("Config", "UILanguage", 0);
+}
+
+TEST(StartUp, AStoredPositionOffTheScreenIsMovedOnAndExitWritesTheSettingsAndPosition) {
+    PrepareSettings();
+    const RECT screen = ScreenRect(true);
+    WriteToolbarPosition(-5, screen.bottom - 8);
+    WritePrivateProfileStringA("Config", "matchCase", nullptr, SettingsFile);
+    ASSERT_EQ(ReadFile(SettingsFile).find("matchCase"), std::string::npos);
+
+    const auto t0 = Clock::now();
+    Process program;
+    ASSERT_TRUE(program.Started());
+    const HWND toolbar = program.WaitForToolbar();
+    ASSERT_TRUE(toolbar);
+    std::printf("Zhorvan.exe start-up: %lld ms until its toolbar answers\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count()));
+    RECT r{};
+    GetWindowRect(toolbar, &r);
+    EXPECT_EQ(r.left, screen.right - screen.left - 40);
+    EXPECT_EQ(r.top, screen.bottom - screen.top - 40);
+
+    SetWindowPos(toolbar, nullptr, 700, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageA(toolbar, WM_COMMAND, IDM_SHUTDOWN, 0);
+    EXPECT_EQ(program.WaitForExit(20s), 0);
+    EXPECT_EQ(GetPrivateProfileIntA("TOPFRAME", "Left", -1, SettingsFile), 700);
+    EXPECT_EQ(GetPrivateProfileIntA("TOPFRAME", "Top", -1, SettingsFile), 300);
+    EXPECT_NE(ReadFile(SettingsFile).find("matchCase"), std::string::npos) << "exit writes every setting";
+}
+
+TEST(StartUp, ASecondStartShowsTheRunningToolbarAndEndsWithoutWritingSettings) {
+    PrepareSettings();
+    WriteToolbarPosition(kLeft, kTop);
+    Process first;
+    const HWND toolbar = first.WaitForToolbar();
+    ASSERT_TRUE(toolbar);
+    PostMessageA(toolbar, WM_COMMAND, IDM_HIDE_TOOLBAR, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(toolbar); }, 10s));
+    const std::string before = ReadFile(SettingsFile);
+    {
+        Process second;
+        ASSERT_TRUE(second.Started());
+        EXPECT_EQ(second.WaitForExit(20s), 0);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(toolbar) != 0; }, 5s));
+    EXPECT_EQ(ReadFile(SettingsFile), before);
+    PostMessageA(toolbar, WM_COMMAND, IDM_SHUTDOWN, 0);
+    EXPECT_EQ(first.WaitForExit(20s), 0);
+}
+
+// Wine's speech lists a voice that cannot speak: the click speaks nothing,
+// shows no message and leaves the program answering.
+TEST(StartUp, WithTheSystemVoicesASpeakClickLeavesTheProgramIdleAndAnswering) {
+    PrepareSettings();
+    WriteToolbarPosition(kLeft, kTop);
+    Process program;
+    const HWND toolbar = program.WaitForToolbar();
+    ASSERT_TRUE(toolbar);
+    Notepad notepad(u"\u4f60\u4e16\u754c");
+    ASSERT_TRUE(notepad.Ok());
+    notepad.Select(0, -1);
+    ASSERT_TRUE(notepad.Front());
+    POINT p{15, 8};
+    ClientToScreen(toolbar, &p);
+    Click(p);
+    Sleep(3000);
+    DWORD_PTR result;
+    EXPECT_TRUE(SendMessageTimeoutA(toolbar, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result));
+    EXPECT_EQ(FaceRow(0, toolbar), 0);
+    // No window of the program but its own three (no message box).
+    struct Search {
+        DWORD pid;
+        int others;
+    } search{program.Id(), 0};
+    EnumWindows(
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(l);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            char name[64] = {};
+            GetClassNameA(w, name, sizeof name);
+            if (pid == s->pid && IsWindowVisible(w) && strcmp(name, kToolbarClass) && strcmp(name, kStatusClass) &&
+                strcmp(name, kTipClass))
+                s->others++;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    EXPECT_EQ(search.others, 0);
+    EXPECT_EQ(GetForegroundWindow(), notepad.Top());
+    PostMessageA(toolbar, WM_COMMAND, IDM_SHUTDOWN, 0);
+    EXPECT_EQ(program.WaitForExit(20s), 0);
+}
+
+// ---- The program in this process ----
+
+class Toolbar : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { program_.Start(); }
+    static void TearDownTestSuite() { program_.Stop(); }
+    static inline Program program_;
+};
+
 // ---- Tests ----
 
-TEST(Toolbar, IsATopmostToolWindowTheSizeOfTheBitmap) {
+TEST_F(Toolbar, IsATopmostToolWindowTheSizeOfTheBitmap) {
     ASSERT_TRUE(ToolbarWindow);
     RECT r{}, client{};
     GetWindowRect(ToolbarWindow, &r);
@@ -328,7 +485,7 @@ TEST(Toolbar, IsATopmostToolWindowTheSizeOfTheBitmap) {
 }
 
 // Where a click lands: the first command it sends, or none for the gripper.
-TEST(Toolbar, ClickZonesSendTheirCommandsAndKeepTheForeignFocus) {
+TEST_F(Toolbar, ClickZonesSendTheirCommandsAndKeepTheForeignFocus) {
     Notepad notepad(u"abc");
     ASSERT_TRUE(notepad.Ok());
     struct Case {
@@ -360,7 +517,7 @@ TEST(Toolbar, ClickZonesSendTheirCommandsAndKeepTheForeignFocus) {
 }
 
 // Nothing selected: the request is re-posted six times as a reader request, 200 ms apart.
-TEST(Toolbar, ASpeakClickThatCapturesNothingRetriesAsReaderRequests) {
+TEST_F(Toolbar, ASpeakClickThatCapturesNothingRetriesAsReaderRequests) {
     Notepad notepad(u"abc");
     ASSERT_TRUE(notepad.Ok());
     notepad.Select(0, 0);
@@ -383,7 +540,7 @@ TEST(Toolbar, ASpeakClickThatCapturesNothingRetriesAsReaderRequests) {
     Park();
 }
 
-TEST(Toolbar, APressMovedOffTheButtonMovesTheToolbarAndSendsNothing) {
+TEST_F(Toolbar, APressMovedOffTheButtonMovesTheToolbarAndSendsNothing) {
     ClearCommands();
     RECT before{};
     GetWindowRect(ToolbarWindow, &before);
@@ -426,7 +583,7 @@ TEST(Toolbar, APressMovedOffTheButtonMovesTheToolbarAndSendsNothing) {
     Park();
 }
 
-TEST(Toolbar, TipAppearsAfterASecondAndStaysInsideTheWorkArea) {
+TEST_F(Toolbar, TipAppearsAfterASecondAndStaysInsideTheWorkArea) {
     const RECT work = ScreenRect(false);
     struct Case {
         const char* name;
@@ -462,7 +619,7 @@ TEST(Toolbar, TipAppearsAfterASecondAndStaysInsideTheWorkArea) {
     SetWindowPos(ToolbarWindow, nullptr, kLeft, kTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TEST(Toolbar, StatusLineShowsBelowTheToolbarAndVanishesWithinTenSeconds) {
+TEST_F(Toolbar, StatusLineShowsBelowTheToolbarAndVanishesWithinTenSeconds) {
     OnApp([] { ShowStatus(AString("Please wait...")); });
     const auto shown = Clock::now();
     ASSERT_TRUE(IsWindowVisible(StatusWindow));
@@ -515,7 +672,7 @@ std::wstring LabelOf(int position, UINT id) {
     return label;
 }
 
-TEST(Toolbar, RightClickMenuOpensOwnerDrawnAndTranslatedAndItsClosingClickIsNoPress) {
+TEST_F(Toolbar, RightClickMenuOpensOwnerDrawnAndTranslatedAndItsClosingClickIsNoPress) {
     Notepad notepad(u"abc");
     ASSERT_TRUE(notepad.Ok());
     for (int language : {0, 1}) {
@@ -548,7 +705,7 @@ TEST(Toolbar, RightClickMenuOpensOwnerDrawnAndTranslatedAndItsClosingClickIsNoPr
     Park();
 }
 
-TEST(Toolbar, IconMenusFollowTheToolbarsVisibilityAndTheLoopItemIsChecked) {
+TEST_F(Toolbar, IconMenusFollowTheToolbarsVisibilityAndTheLoopItemIsChecked) {
     struct Case {
         bool visible;
         int position;
@@ -594,7 +751,7 @@ TEST(Toolbar, IconMenusFollowTheToolbarsVisibilityAndTheLoopItemIsChecked) {
 
 // Left clicks on the icon: a double click shows the hidden toolbar once; from
 // the third quick click on, every click toggles.
-TEST(Toolbar, IconClicksToggleTheToolbarButNotTheSecondOfADoubleClick) {
+TEST_F(Toolbar, IconClicksToggleTheToolbarButNotTheSecondOfADoubleClick) {
     OnApp([] { HideToolbar(); });
     ASSERT_FALSE(IsWindowVisible(ToolbarWindow));
     Sleep(600);
@@ -610,7 +767,7 @@ TEST(Toolbar, IconClicksToggleTheToolbarButNotTheSecondOfADoubleClick) {
     EXPECT_TRUE(IsWindowVisible(ToolbarWindow));
 }
 
-TEST(Toolbar, SpeakClickSpeaksTheSelectionWithBusyFacesAndReturnsToIdle) {
+TEST_F(Toolbar, SpeakClickSpeaksTheSelectionWithBusyFacesAndReturnsToIdle) {
     // Characters of one reading each: the voice is handed them unchanged.
     const std::u16string text = u"\u4f60\u4e16\u754c\u6211\u5f88\u70ed";  // 你世界我很热
     Notepad notepad(u"  " + text + u"\r\nnext line");
@@ -683,7 +840,7 @@ TEST(Toolbar, SpeakClickSpeaksTheSelectionWithBusyFacesAndReturnsToIdle) {
     EXPECT_TRUE(HasCommand(ID_SPEECH_DONE));
 }
 
-TEST(Toolbar, WhileSpeakingTheLeftHalfPausesAndThenResumesAndTheRightHalfStops) {
+TEST_F(Toolbar, WhileSpeakingTheLeftHalfPausesAndThenResumesAndTheRightHalfStops) {
     const std::u16string text = u"\u4f60\u597d\u4e16\u754c\u6211\u4eec\u90fd\u5f88\u597d\u4f60\u597d\u4e16\u754c";
     Notepad notepad(text);
     ASSERT_TRUE(notepad.Ok());
@@ -714,6 +871,5 @@ TEST(Toolbar, WhileSpeakingTheLeftHalfPausesAndThenResumesAndTheRightHalfStops) 
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new Program);
     return RUN_ALL_TESTS();
 }
