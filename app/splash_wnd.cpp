@@ -70,8 +70,7 @@ bool CSplashWnd::LoadPicture() {
     ComPtr<IStream> stream;
     if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, stream.Put()))) return false;
     ComPtr<IPicture> picture;
-    if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
-                              picture.PutVoid())) ||
+    if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture, picture.PutVoid())) ||
         !picture)
         return false;
     OLE_XSIZE_HIMETRIC width = 0;
@@ -94,8 +93,7 @@ BOOL CSplashWnd::OnInitDialog() {
         pictureSize_ = {MulDiv(pictureHimetric_.cx, GetDeviceCaps(screen, LOGPIXELSX), 2540),
                         MulDiv(pictureHimetric_.cy, GetDeviceCaps(screen, LOGPIXELSY), 2540)};
     }
-    SetWindowPos(Hwnd(), nullptr, 0, 0, pictureSize_.cx, pictureSize_.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Hwnd(), nullptr, 0, 0, pictureSize_.cx, pictureSize_.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     LayOutBelowPicture();
     // Centred on the work area.
     const RECT work = ScreenRect(false);
@@ -134,16 +132,16 @@ bool CSplashWnd::OnCommand(int id, int code, HWND control) {
 
 LRESULT CSplashWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: {
-        PaintDc paint(Hwnd());
-        if (PaintHook) PaintHook(Hwnd(), paint);
-        if (picture_)
-            picture_->Render(paint, 0, 0, pictureSize_.cx, pictureSize_.cy, 0, pictureHimetric_.cy,
-                             pictureHimetric_.cx, -pictureHimetric_.cy, nullptr);
-        PaintDecorations(paint);
-        return 0;
-    }
-    case WM_DESTROY: picture_.Reset(); break;
+        case WM_PAINT: {
+            PaintDc paint(Hwnd());
+            if (PaintHook) PaintHook(Hwnd(), paint);
+            if (picture_)
+                picture_->Render(paint, 0, 0, pictureSize_.cx, pictureSize_.cy, 0, pictureHimetric_.cy,
+                                 pictureHimetric_.cx, -pictureHimetric_.cy, nullptr);
+            PaintDecorations(paint);
+            return 0;
+        }
+        case WM_DESTROY: picture_.Reset(); break;
     }
     return CChnDlg::OnMessage(message, wParam, lParam);
 }

@@ -2,13 +2,13 @@
 // The welcome window shown once start-up is complete: the welcome picture
 // from the program's folder, "Continue" and "Do not stop here next time"
 // below it.
-#include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <windows.h>
 
-#include "ui/chn_dlg.h"
 #include <string>
 
+#include "ui/chn_dlg.h"
 #include "ui/gdi.h"
 
 class CSplashWnd : public CChnDlg {

@@ -64,9 +64,9 @@ void CChnDlgAbstract::Decorate(Dialog* dialog, int id) {
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         const bool button = lstrcmpiW(cls.c_str(), L"BUTTON") == 0;
         const int staticKind = style & SS_TYPEMASK;
-        const bool textStatic = lstrcmpiW(cls.c_str(), L"STATIC") == 0 &&
-                                (staticKind == SS_LEFT || staticKind == SS_CENTER || staticKind == SS_RIGHT ||
-                                 staticKind == SS_SIMPLE);
+        const bool textStatic =
+            lstrcmpiW(cls.c_str(), L"STATIC") == 0 &&
+            (staticKind == SS_LEFT || staticKind == SS_CENTER || staticKind == SS_RIGHT || staticKind == SS_SIMPLE);
         if ((!button && !textStatic) || (style & 0xFF) >= 0x80) continue;
         if (button && (style & 0x0F) == BS_GROUPBOX) {
             const std::u16string text = Translate(WindowTextUtf16(child));
@@ -103,7 +103,12 @@ void CChnDlgAbstract::PaintDecorations(HDC dc) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (lstrcmpiW(ClassOf(child).c_str(), L"BUTTON") != 0 || !IsWindowVisible(child)) continue;
         switch (ButtonKind(child)) {
-            case 2: case 3: case 4: case 5: case 6: case 9: UpdateWindow(child); break;
+            case 2:
+            case 3:
+            case 4:
+            case 5:
+            case 6:
+            case 9: UpdateWindow(child); break;
         }
     }
     SetBkMode(dc, TRANSPARENT);
@@ -144,6 +149,10 @@ void CChnDlgAbstract::PaintDecorations(HDC dc) {
 
 CChnDlg::CChnDlg(int templateId, HWND parent)
     : Dialog(templateId), DialogId(templateId), PreviousForeground(GetForegroundWindow()), Parent(parent) {}
+
+CChnDlg::~CChnDlg() {
+    if (Hwnd()) DestroyWindow(Hwnd());
+}
 
 void CChnDlg::SetItemText(int id, const AString& gbk, bool keepWindowText) {
     const std::u16string text = Utf16FromGbk(gbk);
@@ -230,9 +239,9 @@ void CChnDlg::PaintCaption() {
         }
     }
     LayoutCaptionButtons();
-    DrawFrameControl(dc, &CloseRect, DFC_CAPTION, DFCS_CAPTIONCLOSE | (PressedZone == kZoneClose && HoverZone == kZoneClose ? DFCS_PUSHED : 0));
-    if (HasMaxButton)
-        DrawFrameControl(dc, &MaxRect, DFC_CAPTION, Maximised ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX);
+    DrawFrameControl(dc, &CloseRect, DFC_CAPTION,
+                     DFCS_CAPTIONCLOSE | (PressedZone == kZoneClose && HoverZone == kZoneClose ? DFCS_PUSHED : 0));
+    if (HasMaxButton) DrawFrameControl(dc, &MaxRect, DFC_CAPTION, Maximised ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX);
     if (InfoNumber != 0 && 4 * s < InfoRect.left) {
         const auto bitmap = reinterpret_cast<HBITMAP>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_INFO_BUTTON), IMAGE_BITMAP, 0, 0, 0));
@@ -271,8 +280,8 @@ BOOL CChnDlg::OnInitDialog() {
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SIZE_GRIP), IMAGE_BITMAP, 0, 0, 0)));
         if (SizeGripBitmap) GetObjectW(SizeGripBitmap, sizeof SizeGripInfo, &SizeGripInfo);
         SizeGrip = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | SS_BITMAP, 0, 0, SizeGripInfo.bmWidth,
-                                   SizeGripInfo.bmHeight, h, reinterpret_cast<HMENU>(0xFFFF),
-                                   GetModuleHandleW(nullptr), nullptr);
+                                   SizeGripInfo.bmHeight, h, reinterpret_cast<HMENU>(0xFFFF), GetModuleHandleW(nullptr),
+                                   nullptr);
         if (SizeGrip) {
             SetWindowLongW(SizeGrip, GWL_EXSTYLE, GetWindowLongW(SizeGrip, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
             SendMessageW(SizeGrip, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(SizeGripBitmap.Get()));
@@ -300,7 +309,7 @@ BOOL CChnDlg::OnInitDialog() {
         AString key;
         key.Format("%d", InfoNumber);
         AString text = ReadUiValue(CurrentUiStrings(), key.GetString(), "", kMessageBuffer);
-        text.Replace("\\n", "\n\n");
+        text.Replace("\\n", "\r\n");
         InfoText = text.IsEmpty() ? std::u16string() : Utf16FromGbk(MixedToUiText(text.GetString(), text.GetLength()));
         if (InfoText.empty()) InfoNumber = 0;
     }
@@ -382,6 +391,12 @@ LRESULT CChnDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case WM_CAPTURECHANGED:
+            if (PressedZone != 0 && reinterpret_cast<HWND>(lParam) != h) {  // taken away: the press is void
+                const int held = std::exchange(PressedZone, 0);
+                DrawCaptionButton(held, false);
+            }
+            break;
         case WM_ACTIVATE: {
             const HWND pane = InfoPane().PaneWindow;
             if (LOWORD(wParam) == WA_INACTIVE) {

@@ -59,7 +59,8 @@ public:
 class CChnDlg : public Dialog, public CChnDlgAbstract {
 public:
     CChnDlg(int templateId, HWND parent);
-    ~CChnDlg() override = default;
+    // Destroys a window still open, so that its WM_DESTROY handling runs here.
+    ~CChnDlg() override;
 
     // Modal, owned by the parent given to the constructor.
     using Dialog::DoModal;

@@ -85,8 +85,12 @@ TEST_F(Screens, EveryDialogTemplateInBothLanguages) {
         // File dialog extensions: child templates in a plain host window.
         for (int id : {IDD_FILE_SAVE_EXTRA, IDD_FILE_OPEN_EXTRA}) {
             Window host;
-            ASSERT_TRUE(host.Create({.title = L"host", .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, .x = 20, .y = 20,
-                                     .width = 520, .height = 140}));
+            ASSERT_TRUE(host.Create({.title = L"host",
+                                     .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                     .x = 20,
+                                     .y = 20,
+                                     .width = 520,
+                                     .height = 140}));
             CChnDlg d(id, nullptr);
             ASSERT_TRUE(d.Create(host.Hwnd())) << id;
             ShowWindow(d.Item(IDC_EXTRA_LIST), SW_SHOW);
@@ -155,7 +159,8 @@ TEST_F(Screens, InformationPaneNextToADialog) {
         d.LayoutCaptionButtons();
         RECT wr;
         GetWindowRect(d.Hwnd(), &wr);
-        const POINT at{wr.left + (d.InfoRect.left + d.InfoRect.right) / 2, wr.top + (d.InfoRect.top + d.InfoRect.bottom) / 2};
+        const POINT at{wr.left + (d.InfoRect.left + d.InfoRect.right) / 2,
+                       wr.top + (d.InfoRect.top + d.InfoRect.bottom) / 2};
         SendMessageW(d.Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
         POINT client = at;
         ScreenToClient(d.Hwnd(), &client);

@@ -162,6 +162,16 @@ TEST_F(ChnDlgTest, ReleasedElsewhereDoesNotCloseOnMaxItMaximisesOnCloseItCloses)
     EXPECT_FALSE(d.Maximised);
     EXPECT_FALSE(IsZoomed(d.Hwnd()));
 
+    // A double click on the rest of the caption toggles as well.
+    const POINT caption = ScreenOf(d.Hwnd(), {30, 8});
+    SendMessageW(d.Hwnd(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+    Pump(d);
+    EXPECT_TRUE(d.Maximised);
+    EXPECT_TRUE(IsZoomed(d.Hwnd()));
+    SendMessageW(d.Hwnd(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+    Pump(d);
+    EXPECT_FALSE(d.Maximised);
+
     Click(d, Centre(g.close), Centre(g.close));
     EXPECT_EQ(d.Hwnd(), nullptr);  // WM_CLOSE ended the (modeless) dialog
 }
@@ -184,6 +194,17 @@ TEST_F(ChnDlgTest, HitTestWhileHeldReportsTheZoneUnderThePointer) {
     SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
     EXPECT_NE(GetCapture(), h);
     EXPECT_TRUE(IsWindow(h));
+
+    // A press whose capture is taken away is void: the release on the button does nothing.
+    SendMessageW(h, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(onClose.x, onClose.y));
+    ASSERT_EQ(d.PressedZone, 1);
+    ReleaseCapture();
+    EXPECT_EQ(d.PressedZone, 0);
+    client = onClose;
+    ScreenToClient(h, &client);
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+    Pump(d);
+    EXPECT_TRUE(IsWindow(h));
 }
 
 // Pixels of the window picture for which `take` holds inside the rectangle.
@@ -203,7 +224,7 @@ TEST_F(ChnDlgTest, InformationButtonDrawnWhenWideOpensThePaneEvenWhenNarrow) {
             t.InfoNumber = kInfoNumber;
             t.beforeInit = [](TestDlg& self) { SetWindowTextW(self.Hwnd(), L""); };  // no title over the button
         });
-        ASSERT_EQ(d.InfoText, Utf16("Help one\n\nhelp two"));
+        ASSERT_EQ(d.InfoText, Utf16("Help one\r\nhelp two"));
         if (narrow) {
             SetWindowPos(d.Hwnd(), nullptr, 0, 0, 110, 120, SWP_NOMOVE | SWP_NOZORDER);
             Pump(d);
@@ -247,8 +268,12 @@ TEST_F(ChnDlgTest, MissingInformationTextMeansNoInformationButton) {
 
 TEST_F(ChnDlgTest, CaptionBandColourFollowsActivationInTheTranslatedInterfaceOnly) {
     Window other;
-    ASSERT_TRUE(other.Create({.title = L"other", .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, .x = 700, .y = 500,
-                              .width = 200, .height = 100}));
+    ASSERT_TRUE(other.Create({.title = L"other",
+                              .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              .x = 700,
+                              .y = 500,
+                              .width = 200,
+                              .height = 100}));
     for (int language : {1, 0}) {
         Use(language);
         TestDlg& d = Open(IDD_FIND);
@@ -307,12 +332,18 @@ TEST_F(ChnDlgTest, DecorationReplacesPlainControlsInTranslatedInterfaceAndTheAbo
         std::vector<int> decorated, plain;
     } cases[] = {
         {0, IDD_FIND, {}, {IDC_MATCH_CASE, IDC_FIND_FROM_TOP, IDOK, IDCANCEL}},
-        {1, IDD_FIND, {IDC_MATCH_CASE, IDC_UP_FINDING, IDC_FIND_FROM_TOP, IDC_FIND_FROM_BOTTOM, IDOK, IDCANCEL},
+        {1,
+         IDD_FIND,
+         {IDC_MATCH_CASE, IDC_UP_FINDING, IDC_FIND_FROM_TOP, IDC_FIND_FROM_BOTTOM, IDOK, IDCANCEL},
          {IDC_FIND_TEXT}},
         {0, IDD_ABOUT, {IDC_VERSION, IDC_YEAR_LINE, IDC_CREDITS, IDOK}, {IDC_LINK_HOME}},  // a hotlink is taken
-        {1, IDD_SPEECH_OPTIONS, {IDC_TEST_SPEECH, IDC_VOLUME_LABEL, IDC_SYNC_WORD, IDOK, IDCANCEL},
+        {1,
+         IDD_SPEECH_OPTIONS,
+         {IDC_TEST_SPEECH, IDC_VOLUME_LABEL, IDC_SYNC_WORD, IDOK, IDCANCEL},
          {IDC_VOLUME_SLIDER, IDC_RATE_SLIDER, IDC_WESTERN_VOICE}},  // owner-drawn sliders stay
-        {1, IDD_READER_LARGE, {IDC_SHOW_PINYIN, IDC_AUTO_SPEAK, IDC_SYNC_LABEL},
+        {1,
+         IDD_READER_LARGE,
+         {IDC_SHOW_PINYIN, IDC_AUTO_SPEAK, IDC_SYNC_LABEL},
          {IDC_RATE_DOWN, IDC_LOOP, IDC_SPEAK, IDC_SPLITTER, IDOK}},  // bitmap and owner-drawn buttons stay
     };
     for (const Case& c : cases) {
@@ -425,6 +456,36 @@ TEST_F(ChnDlgTest, PaintHookRunsFirstAndIsReplaced) {
     Pump(d);
     EXPECT_GT(calls, 0);
     EXPECT_EQ(d.SetPaintHook(nullptr), hook);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ChnDlgTest, HiddenGroupBoxIsPaintedByTheDialog) {
+    Use(1);
+    TestDlg& d = Open(IDD_SPEECH_OPTIONS, [](TestDlg& t) {
+        t.beforeInit = [](TestDlg& self) { SetWindowTextW(GetWindow(self.Hwnd(), GW_CHILD), L"Volume"); };
+    });
+    const HWND group = GetWindow(d.Hwnd(), GW_CHILD);
+    ShowWindow(group, SW_HIDE);
+    InvalidateRect(d.Hwnd(), nullptr, TRUE);
+    Pump(d);
+    RECT r, wr;
+    GetWindowRect(group, &r);
+    GetWindowRect(d.Hwnd(), &wr);
+    OffsetRect(&r, -wr.left, -wr.top);  // window coordinates of the picture
+    auto pic = CaptureWindow(d.Hwnd());
+    ASSERT_TRUE(pic);
+    const std::uint32_t shadow = Rgb(GetSysColor(COLOR_BTNSHADOW));
+    int frame = 0;
+    for (int y = r.top + 12; y < r.bottom - 3; y++)
+        if (pic->Pixel(r.left, y) == shadow) frame++;
+    EXPECT_GE(frame, (r.bottom - r.top) - 16) << "the left edge of the etched frame";
+    const int text = CountIn(*pic, {r.left + 8, r.top, r.left + 48, r.top + 16}, [](std::uint32_t p) {
+        return int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF) < 300;
+    });
+    EXPECT_GT(text, 10) << "the translated title in the gap";
 }
 
 }  // namespace

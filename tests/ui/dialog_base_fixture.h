@@ -31,11 +31,13 @@ protected:
             "Question=要继续吗？\r\n"
             "Count %d=%s %n %d%d%d%d%d%d%d%d%d%d%s%s%s%s%.99999999s%99999999d\r\n"
             "Saved as %s.=已保存为 %s。\r\n"
-            "Long value=" + std::string(20000, 'x') + "\r\n";
+            "Long value=" +
+            std::string(20000, 'x') + "\r\n";
         Write("TesmarelUI.ini", GbkBytes(chinese));
-        Write("TesmarelUI_en.ini", "[UI_STR]\r\n4711=Help one\\nhelp two\r\nLong value=" + std::string(20000, 'y') +
-                                       "\r\n");
+        Write("TesmarelUI_en.ini",
+              "[UI_STR]\r\n4711=Help one\\nhelp two\r\nLong value=" + std::string(20000, 'y') + "\r\n");
         ASSERT_TRUE(CreateSharedFonts());
+        LoadLibraryW(L"riched20.dll");  // the reader templates' panes
         Use(0);
     }
     void TearDown() override {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "tests/support/screenshot.h"
 #include "tests/support/text_literals.h"
 #include "tests/ui/dialog_base_fixture.h"
 
@@ -74,9 +75,9 @@ TEST_F(MsgBoxTest, ResultsByTypeDefaultButtonAndKey) {
         WPARAM key;
         int result;
     } cases[] = {
-        {4, 7, VK_RETURN, 7},  {4, 6, VK_RETURN, 6},  {4, -1, VK_RETURN, 6}, {4, -1, VK_ESCAPE, 2},
-        {4, 7, VK_ESCAPE, 2},  {0, -1, VK_RETURN, 1}, {0, -1, VK_ESCAPE, 2}, {1, -1, VK_RETURN, 1},
-        {1, 2, VK_RETURN, 2},  {1, -1, VK_ESCAPE, 2}, {3, -1, VK_RETURN, 1}, {3, 2, VK_RETURN, 2},
+        {4, 7, VK_RETURN, 7}, {4, 6, VK_RETURN, 6},  {4, -1, VK_RETURN, 6}, {4, -1, VK_ESCAPE, 2},
+        {4, 7, VK_ESCAPE, 2}, {0, -1, VK_RETURN, 1}, {0, -1, VK_ESCAPE, 2}, {1, -1, VK_RETURN, 1},
+        {1, 2, VK_RETURN, 2}, {1, -1, VK_ESCAPE, 2}, {3, -1, VK_RETURN, 1}, {3, 2, VK_RETURN, 2},
     };
     for (int language : {0, 1}) {
         Use(language);
@@ -111,7 +112,8 @@ TEST_F(MsgBoxTest, LinesSplitAtMostEight) {
     for (const Case& c : cases) {
         int count = 0;
         AString last;
-        Run(VK_RETURN, [&] { return ShowMessage(c.text, 0, false, -1, nullptr); },
+        Run(
+            VK_RETURN, [&] { return ShowMessage(c.text, 0, false, -1, nullptr); },
             [&](CMsgBox& box) {
                 count = box.LineCount;
                 last = box.Lines[box.LineCount - 1];
@@ -136,12 +138,30 @@ TEST_F(MsgBoxTest, LinesTranslatedAndDrawnAsGlyphTextOnlyWhenFound) {
         Use(c.language);
         AString line0, line1;
         bool glyph[2] = {};
-        Run(VK_RETURN, [&] { return ShowMessage("Translated line\nNot in the file", 0, c.literal, -1, nullptr); },
+        Run(
+            VK_RETURN, [&] { return ShowMessage("Translated line\nNot in the file", 0, c.literal, -1, nullptr); },
             [&](CMsgBox& box) {
                 line0 = box.Lines[0];
                 line1 = box.Lines[1];
                 glyph[0] = box.LineIsGlyph[0];
                 glyph[1] = box.LineIsGlyph[1];
+                // Each line is painted where it was placed.
+                auto pic = CaptureWindow(box.Hwnd());
+                ASSERT_TRUE(pic);
+                RECT wr;
+                GetWindowRect(box.Hwnd(), &wr);
+                POINT origin{0, 0};
+                ClientToScreen(box.Hwnd(), &origin);
+                for (int i = 0; i < 2; i++) {
+                    const int x0 = origin.x - wr.left + box.LinePos[i].x, y0 = origin.y - wr.top + box.LinePos[i].y;
+                    int dark = 0;
+                    for (int y = y0; y < y0 + 14 && y < pic->Height(); y++)
+                        for (int x = x0; x < x0 + 60 && x < pic->Width(); x++) {
+                            const std::uint32_t p = pic->Pixel(x, y);
+                            if (int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF) < 300) dark++;
+                        }
+                    EXPECT_GT(dark, 20) << "line " << i << " language " << c.language;
+                }
             });
         EXPECT_EQ(line0, Gbk(c.lastLine0)) << c.language << c.literal;
         EXPECT_STREQ(line1.GetString(), "Not in the file");
@@ -154,7 +174,8 @@ TEST_F(MsgBoxTest, OneEmptyLineSizesFromTheButtonMetrics) {
     for (int type : {0, 4}) {
         RECT window{}, client{}, button{};
         bool inside = false;
-        Run(VK_RETURN, [&] { return ShowMessage("", type, false, -1, nullptr); },
+        Run(
+            VK_RETURN, [&] { return ShowMessage("", type, false, -1, nullptr); },
             [&](CMsgBox& box) {
                 GetWindowRect(box.Hwnd(), &window);
                 GetClientRect(box.Hwnd(), &client);
@@ -168,15 +189,16 @@ TEST_F(MsgBoxTest, OneEmptyLineSizesFromTheButtonMetrics) {
         const int bw = button.right - button.left, bh = button.bottom - button.top;
         EXPECT_EQ(window.right - window.left, std::max(3 * bh, (type ? 3 : 2) * bw)) << type;
         EXPECT_GE(window.bottom - window.top, 5 * bh / 2) << type;
-        EXPECT_TRUE(inside) << "buttons inside the client area, type " << type << ": window " << window.bottom - window.top
-                            << " client " << client.bottom << " button height " << bh;
+        EXPECT_TRUE(inside) << "buttons inside the client area, type " << type << ": window "
+                            << window.bottom - window.top << " client " << client.bottom << " button height " << bh;
     }
 }
 
 TEST_F(MsgBoxTest, WiderAndTallerForMoreText) {
     SIZE one{}, eight{};
     auto sizeOf = [&](const char* text, SIZE& out) {
-        Run(VK_RETURN, [&] { return ShowMessage(text, 0, false, -1, nullptr); },
+        Run(
+            VK_RETURN, [&] { return ShowMessage(text, 0, false, -1, nullptr); },
             [&](CMsgBox& box) {
                 RECT r;
                 GetWindowRect(box.Hwnd(), &r);
@@ -200,7 +222,8 @@ TEST_F(MsgBoxTest, CaptionIsTheCallersAndTranslated) {
     for (int language : {0, 1}) {
         Use(language);
         std::u16string windowText, title;
-        Run(VK_RETURN, [&] { return ShowMessageWithCaption(Utf16("再见"), 0, true, -1, u"Find"); },
+        Run(
+            VK_RETURN, [&] { return ShowMessageWithCaption(Utf16("再见"), 0, true, -1, u"Find"); },
             [&](CMsgBox& box) {
                 windowText = WindowTextUtf16(box.Hwnd());
                 title = box.Title;
@@ -212,7 +235,8 @@ TEST_F(MsgBoxTest, CaptionIsTheCallersAndTranslated) {
 
 TEST_F(MsgBoxTest, WideTextConvertedToGbk) {
     AString line;
-    Run(VK_RETURN, [&] { return ShowMessageW(Utf16("银行\n行长"), 0, true, -1, nullptr); },
+    Run(
+        VK_RETURN, [&] { return ShowMessageW(Utf16("银行\n行长"), 0, true, -1, nullptr); },
         [&](CMsgBox& box) { line = box.Lines[1]; });
     EXPECT_EQ(line, Gbk("行长"));
 }
