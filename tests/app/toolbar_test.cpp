@@ -260,6 +260,14 @@ private:
     HWND top_ = nullptr, edit_ = nullptr;
 };
 
+// The centre of the program's icon in Wine's notification area (its only icon).
+POINT TrayIconPoint() {
+    const HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    POINT p{(GetSystemMetrics(SM_CXSMICON) + 4) / 2, (GetSystemMetrics(SM_CYSMICON) + 4) / 2};
+    if (!tray || !ClientToScreen(tray, &p)) return {-1, -1};
+    return p;
+}
+
 // ---- Pictures ----
 
 // The row of bitmap IDB_TOOLBAR that the button's left (half 0) or right
@@ -721,9 +729,9 @@ TEST_F(Toolbar, IconMenusFollowTheToolbarsVisibilityAndTheLoopItemIsChecked) {
                 AppSettings.SoundPlayLoop = 1;
                 UpdateLoopCheck();
             });
-            MoveTo({300, 300});
-            // The icon's callback as the notification area delivers it for a right click.
-            PostMessageA(ToolbarWindow, kTrayMessage, 1, WM_RBUTTONUP);
+            const POINT icon = TrayIconPoint();
+            ASSERT_GE(icon.x, 0) << "no notification area";
+            Click(icon, kRightDown, kRightUp);
             const HWND menu = WaitForMenu();
             ASSERT_TRUE(menu);
             const HMENU popup = MainFrame->Menus().Popup(c.position);
@@ -749,8 +757,27 @@ TEST_F(Toolbar, IconMenusFollowTheToolbarsVisibilityAndTheLoopItemIsChecked) {
     UseLanguage(0);
 }
 
-// Left clicks on the icon: a double click shows the hidden toolbar once; from
-// the third quick click on, every click toggles.
+// Left clicks on the icon in the notification area: one shows the hidden
+// toolbar, a double click shows it once.
+TEST_F(Toolbar, IconClickAndDoubleClickShowTheHiddenToolbar) {
+    const POINT icon = TrayIconPoint();
+    ASSERT_GE(icon.x, 0) << "no notification area";
+    for (const char* clicks : {"1", "2"}) {
+        SCOPED_TRACE(clicks);
+        OnApp([] { HideToolbar(); });
+        ASSERT_FALSE(IsWindowVisible(ToolbarWindow));
+        Sleep(700);
+        MoveTo(icon);
+        Xdo(std::string("click --repeat ") + clicks + " --delay 120 1");
+        Sleep(700);
+        EXPECT_TRUE(IsWindowVisible(ToolbarWindow));
+    }
+    Park();
+}
+
+// The rule behind the icon's left clicks, click by click: the second of a
+// quick double click changes nothing; from the third quick click on, every
+// click toggles.
 TEST_F(Toolbar, IconClicksToggleTheToolbarButNotTheSecondOfADoubleClick) {
     OnApp([] { HideToolbar(); });
     ASSERT_FALSE(IsWindowVisible(ToolbarWindow));
