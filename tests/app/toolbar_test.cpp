@@ -588,6 +588,24 @@ TEST_F(Toolbar, APressMovedOffTheButtonMovesTheToolbarAndSendsNothing) {
     EXPECT_EQ(after.left, before.left);
     EXPECT_EQ(after.top, before.top);
     EXPECT_TRUE(CommandsSoFar().empty());
+
+    // Off and straight back onto the pressed button (the first move off does
+    // not move the window): the release sends the command.
+    Notepad notepad(u"abc");
+    ASSERT_TRUE(notepad.Ok());
+    ASSERT_TRUE(notepad.Front());
+    ClearCommands();
+    MoveTo(p);
+    Button(kLeftDown);
+    MoveTo({p.x, p.y + 30});
+    MoveTo(p);
+    Button(kLeftUp);
+    Sleep(300);
+    GetWindowRect(ToolbarWindow, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_TRUE(HasCommand(ID_SPEECH_SPEAK));
+    WaitForRetriesToEnd();
     Park();
 }
 
