@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <map>
 
 #include "app/capture.h"
 #include "app/environment.h"
@@ -36,6 +37,7 @@ Gdi<HBRUSH> HatchBrush;
 Gdi<HBITMAP> ToolbarBitmap;
 HICON TrayIcon = nullptr;
 ToolbarCommandHook CommandHook = nullptr;
+std::map<int, ToolbarDialogRunner> DialogRunners;
 
 int Language() { return AppSettings.UILanguage.load(); }
 
@@ -597,10 +599,27 @@ int ShowPopupMenu(int position) {
 }
 
 int RunToolbarDialog(int id) {
-    // The system preferences, the about box and the speech options are not part
-    // of the program yet: their menu items do nothing.
-    if (ToolbarState.ModalBusy) return 0;
-    return 0;
+    ToolbarStateRecord& s = ToolbarState;
+    if (s.ModalBusy) return 0;
+    const auto found = DialogRunners.find(id);
+    if (found == DialogRunners.end()) return 0;  // not part of the program: the menu item does nothing
+    const HWND previous = GetForegroundWindow();
+    SetForegroundWindow(ToolbarWindow);
+    ShowWindow(StatusWindow, SW_HIDE);
+    s.ModalBusy = 1;
+    if (!OsInfo().IsNT) Sleep(130);
+    found->second(ToolbarWindow);
+    s.ModalBusy = 0;
+    PostMessageA(ToolbarWindow, WM_NULL, 0, 0);
+    if (previous) SetForegroundWindow(previous);
+    return 1;
+}
+
+void SetToolbarDialog(int id, ToolbarDialogRunner run) {
+    if (run)
+        DialogRunners[id] = run;
+    else
+        DialogRunners.erase(id);
 }
 
 void ShowStatus(const AString& text) {

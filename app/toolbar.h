@@ -89,7 +89,13 @@ void RepaintToolbar(bool erase = false);
 int ShowToolbar();
 int HideToolbar();
 int ShowPopupMenu(int position);
+// Runs the modal dialog registered for `id` (IDD_SYSTEM_OPTIONS, IDM_ABOUT,
+// IDD_SPEECH_OPTIONS) with ModalBusy set; 0 when one runs already or none is
+// registered.
 int RunToolbarDialog(int id);
+using ToolbarDialogRunner = void (*)(HWND owner);
+// The dialog behind `id` (null: none); the dialogs register themselves.
+void SetToolbarDialog(int id, ToolbarDialogRunner run);
 void ShowStatus(const AString& text);
 void UpdateLoopCheck();
 void RestoreFocus(HWND window);

@@ -812,6 +812,32 @@ TEST_F(Toolbar, IconClicksToggleTheToolbarButNotTheSecondOfADoubleClick) {
     EXPECT_TRUE(IsWindowVisible(ToolbarWindow));
 }
 
+// While a dialog opened from the toolbar runs, menus and dialogs stay shut;
+// items without a dialog do nothing.
+int DialogBusy = -1, NestedMenu = -1, NestedDialog = -1;
+void FakeDialog(HWND owner) {
+    DialogBusy = ToolbarState.ModalBusy;
+    NestedMenu = ShowPopupMenu(IDM_POPUP_OPTIONS);
+    NestedDialog = RunToolbarDialog(IDM_ABOUT);
+}
+
+TEST_F(Toolbar, DialogsRunOneAtATimeAndMissingOnesDoNothing) {
+    OnApp([] { SetToolbarDialog(IDD_SYSTEM_OPTIONS, FakeDialog); });
+    ClearCommands();
+    PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SYSTEM_PREFERENCES, 0);
+    PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SPEECH_OPTIONS, 0);
+    PostMessageA(ToolbarWindow, WM_COMMAND, IDM_QUICK_GUIDE, 0);
+    ASSERT_TRUE(WaitUntil([] { return CommandsSoFar().size() == 3; }, 3s));
+    OnApp([] { SetToolbarDialog(IDD_SYSTEM_OPTIONS, nullptr); });
+    EXPECT_EQ(DialogBusy, 1);
+    EXPECT_EQ(NestedMenu, 0);
+    EXPECT_EQ(NestedDialog, 0);
+    EXPECT_EQ(ToolbarState.ModalBusy, 0);
+    EXPECT_FALSE(FindWindowA("#32768", nullptr) && IsWindowVisible(FindWindowA("#32768", nullptr)));
+    DWORD_PTR r;
+    EXPECT_TRUE(SendMessageTimeoutA(ToolbarWindow, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &r));
+}
+
 TEST_F(Toolbar, SpeakClickSpeaksTheSelectionWithBusyFacesAndReturnsToIdle) {
     // Characters of one reading each: the voice is handed them unchanged.
     const std::u16string text = u"\u4f60\u4e16\u754c\u6211\u5f88\u70ed";  // 你世界我很热
