@@ -615,10 +615,13 @@ TEST_F(Toolbar, TipAppearsAfterASecondAndStaysInsideTheWorkArea) {
         const char* name;
         int left, top;
         bool above;
-    } cases[] = {{"toolbar/tip", kLeft, kTop, false},
-                 {"toolbar/tip_corner", work.right - 52, work.bottom - 22, true}};
+        int language;
+    } cases[] = {{"toolbar/tip", kLeft, kTop, false, 0},
+                 {"toolbar/tip_corner", work.right - 52, work.bottom - 22, true, 0},
+                 {"toolbar/tip_zh", work.right - 52, kTop, false, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        UseLanguage(c.language);
         Park();
         Sleep(200);
         SetWindowPos(ToolbarWindow, nullptr, c.left, c.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -638,10 +641,12 @@ TEST_F(Toolbar, TipAppearsAfterASecondAndStaysInsideTheWorkArea) {
         else
             EXPECT_EQ(tip.top, bar.bottom);
         EXPECT_GT(tip.right - tip.left, 100);
+        Sleep(150);
         SaveScreenshot(TipWindow, c.name);
         Park();
         EXPECT_TRUE(WaitUntil([] { return !IsWindowVisible(TipWindow); }, 1s));
     }
+    UseLanguage(0);
     SetWindowPos(ToolbarWindow, nullptr, kLeft, kTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -660,6 +665,11 @@ TEST_F(Toolbar, StatusLineShowsBelowTheToolbarAndVanishesWithinTenSeconds) {
     EXPECT_EQ(GetForegroundWindow() == StatusWindow, false);
     ASSERT_TRUE(WaitUntil([] { return !IsWindowVisible(StatusWindow); }, 11s));
     EXPECT_LE(Clock::now() - shown, 10500ms);
+    UseLanguage(1);
+    OnApp([] { ShowStatus(AString("Please wait...")); });
+    Sleep(100);
+    SaveScreenshot(StatusWindow, "toolbar/status_zh");
+    UseLanguage(0);
     // White space alone hides it at once.
     OnApp([] { ShowStatus(AString("Please wait...")); });
     OnApp([] { ShowStatus(AString("  \t ")); });
