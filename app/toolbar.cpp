@@ -283,7 +283,11 @@ void OnCommand(WPARAM id, LPARAM lParam) {
         case IDM_SHOW_TOOLBAR: ShowToolbar(); break;
         case IDM_HIDE_TOOLBAR: HideToolbar(); break;
         case IDM_SHUTDOWN: PostMessageA(ToolbarWindow, WM_QUIT, 0, 0); break;
-        case ID_SPEECH_ATTACH: AttachVoiceEventsTo(ToolbarWindow); break;
+        case ID_SPEECH_ATTACH:
+            // Sent by the speech thread, which waits for the answer; the voice
+            // may need that thread, so the attach waits until it has returned.
+            PostMessageA(ToolbarWindow, kAttachVoiceMessage, 0, 0);
+            break;
         case ID_SPEECH_SPEAK: SpeakRequest(); break;
         case kCmdReader: ReaderRequest(lParam); break;
         case ID_SPEECH_DONE: StopRequest(); break;
@@ -348,6 +352,7 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         case WM_COMMAND: OnCommand(wParam, lParam); return 0;
         case kTrayMessage: return OnTrayMessage(lParam);
         case WM_SPEECH_EVENT: TheSpeechEngine().EventPump(); return 0;
+        case kAttachVoiceMessage: AttachVoiceEventsTo(hwnd); return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -9,6 +9,7 @@
 
 #include "text/astring.h"
 #include "ui/owner_menu.h"
+#include "ui/ui_messages.h"
 
 inline constexpr const char* kToolbarClass = "Torvi_Tesmarel_MAINPANE";
 inline constexpr const char* kTipClass = "Torvi_TIPPANE";
@@ -25,6 +26,7 @@ inline constexpr int kPartPressed = 0x8000;
 inline constexpr WPARAM kCmdToolbarMenu = 57704;
 inline constexpr WPARAM kCmdReader = 57770;
 inline constexpr UINT kTrayMessage = WM_USER + 1;
+inline constexpr UINT kAttachVoiceMessage = kUiMessageBase + 0x20;  // posted after ID_SPEECH_ATTACH
 
 inline constexpr UINT kHoverTimer = 1, kHoverTimerMs = 40;
 inline constexpr UINT kSecondTimer = 2, kSecondTimerMs = 1000;
