@@ -880,7 +880,7 @@ TEST_F(Toolbar, DialogsRunOneAtATimeAndMissingOnesDoNothing) {
     PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SYSTEM_PREFERENCES, 0);
     PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SPEECH_OPTIONS, 0);
     PostMessageA(ToolbarWindow, WM_COMMAND, IDM_QUICK_GUIDE, 0);
-    ASSERT_TRUE(WaitUntil([] { return CommandsSoFar().size() == 3; }, 3s));
+    ASSERT_TRUE(WaitUntil([] { return HasCommand(IDM_QUICK_GUIDE); }, 3s));
     OnApp([] { SetToolbarDialog(IDD_SYSTEM_OPTIONS, nullptr); });
     EXPECT_EQ(DialogBusy, 1);
     EXPECT_EQ(NestedMenu, 0);
