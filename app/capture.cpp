@@ -12,6 +12,7 @@
 HWND TargetWindow = nullptr;
 HWND TargetFocus = nullptr;
 HWND TargetActive = nullptr;
+int CopyMessageFallbacks = 0;
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr BYTE kCopyScanCode = 0xAA;
 constexpr DWORD kCopyWaitMs = 200;
 constexpr DWORD kMiniToolbarWaitMs = 70;
 constexpr DWORD kOpenRetryMs = 120;
-constexpr DWORD kCopyMessageTimeoutMs = 3000;  // a hung application must not hang the toolbar
+constexpr DWORD kCopyMessageTimeoutMs = 2000;  // a hung application must not hang the toolbar
 constexpr DWORD kSavePatienceMs = 250;         // another program may hold the clipboard a moment
 constexpr DWORD kRestorePatienceMs = 1000;
 constexpr int kMaxFormats = 4096;  // guards the enumeration against a clipboard that never ends
@@ -287,7 +288,7 @@ CopyChoice ChooseCopyMethod(const char* f, const char* r, const char* rootTitle,
     if (Begins(r, "Notepad", 6)) return isNT && Begins(f, "Edit", 4) ? Keystroke() : DefaultRule(f);
     if (Begins(r, "TfmMain", 7))
         return rootTitle && Begins(rootTitle, "WPS", 3) && std::strcmp(f, "TShellControl") == 0 ? Keystroke()
-                                                                                               : DefaultRule(f);
+                                                                                                : DefaultRule(f);
     return DefaultRule(f);
 }
 
@@ -350,7 +351,7 @@ int CopyAndRead(AString& out, CopyMethod method, HWND target, HWND toolbar) {
         }
         if (method == CopyMethod::Message) {
             DWORD_PTR result;
-            SendMessageTimeoutW(target, WM_COPY, 0, 0, SMTO_NORMAL, kCopyMessageTimeoutMs, &result);
+            SendMessageTimeoutW(target, WM_COPY, 0, 0, SMTO_ABORTIFHUNG, kCopyMessageTimeoutMs, &result);
         } else {
             TypeCopyKeystroke();
         }
@@ -360,8 +361,9 @@ int CopyAndRead(AString& out, CopyMethod method, HWND target, HWND toolbar) {
     int count = ReadClipboardText(10, out, 936, detected);
     if (count == 0 && method == CopyMethod::Keystroke && target && IsWindow(target)) {
         // Some rich edits ignore Ctrl+Insert but answer the copy message.
+        ++CopyMessageFallbacks;
         DWORD_PTR result;
-        if (SendMessageTimeoutW(target, WM_COPY, 0, 0, SMTO_NORMAL, kCopyMessageTimeoutMs, &result))
+        if (SendMessageTimeoutW(target, WM_COPY, 0, 0, SMTO_ABORTIFHUNG, kCopyMessageTimeoutMs, &result))
             count = ReadClipboardText(10, out, 936, detected);
     }
     RestoreClipboard();

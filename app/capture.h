@@ -6,8 +6,6 @@
 // (attaching input there loses the release under Wine).
 #include <windows.h>
 
-#include <cstddef>
-
 #include "text/astring.h"
 
 // Capture targets: the user's foreground window at the last request or popup
@@ -42,12 +40,19 @@ int CaptureSelection(HWND focus, HWND foreground, AString& out);
 // Saves the clipboard, makes the foreground application copy (to `target`
 // for Message; by the keystroke into its focus window, then by WM_COPY to
 // `target` when the keystroke leaves nothing), reads the text and restores
-// the clipboard. The byte count of `out`.
+// the clipboard. The byte count of `out`; 0, with the clipboard as it was,
+// when the clipboard cannot be saved, the toolbar is in front (a beep) or the
+// foreground thread's input cannot be attached. WM_COPY gives up on an
+// application that does not answer within 2 s.
 int CopyAndRead(AString& out, CopyMethod method, HWND target, HWND toolbar);
+// How often the keystroke left nothing and WM_COPY was sent after it.
+extern int CopyMessageFallbacks;
 
 // Moves the clipboard's contents into the saved list and empties it; 0 when
-// the clipboard could not be opened. RestoreClipboard hands the saved list
-// back in its order (nothing when it is empty).
+// the clipboard could not be opened within 250 ms. Memory blocks are copied,
+// bitmaps and metafiles duplicated; a format whose synthesised twin is already
+// saved is left out. RestoreClipboard hands the saved list back in its order
+// (nothing when it is empty: the copied text stays).
 int SaveClipboard();
 void RestoreClipboard();
 int SavedClipboardCount();

@@ -7,15 +7,18 @@
 // the focus. A copy request (WM_COPY, or Ctrl+Insert typed into the child) is
 // answered by the mode:
 //   report        CF_UNICODETEXT "WM_COPY", or "keystroke <scan> <extended>"
+//   messageonly   as report, but the keystroke is ignored
 //   none          nothing at all
 //   unterminated  CF_UNICODETEXT of <number> units 中 and no terminating zero
 //   surrogate     CF_UNICODETEXT "a", a lone high surrogate, "b"
 //   big           CF_UNICODETEXT of <number> bytes, terminated
 //   big5          CF_TEXT 中文 in Big5 with CF_LOCALE traditional Chinese
+//   hang          sleeps <number> ms in the copy request, then copies "late"
 //   holdcopy      after the copy request, holds the clipboard open for <number> ms
 //   holdstart     holds the clipboard open from before its window exists for <number> ms
 // With --then, a Shift key press moves the focus to a second child of <class>.
 #include <windows.h>
+// After windows.h.
 #include <shellapi.h>
 
 #include <cstdlib>
@@ -47,10 +50,13 @@ void Copy(HWND self, const std::wstring& how) {
         PostMessageW(self, kHold, 0, 0);
         return;
     }
+    if (Mode == L"hang") Sleep(static_cast<DWORD>(Number));
     if (!OpenClipboard(self)) return;
     EmptyClipboard();
-    if (Mode == L"report") {
+    if (Mode == L"report" || Mode == L"messageonly") {
         PutText(how);
+    } else if (Mode == L"hang") {
+        PutText(L"late");
     } else if (Mode == L"unterminated") {
         std::wstring units(static_cast<size_t>(Number), L'\x4E2D');
         Put(CF_UNICODETEXT, units.data(), units.size() * 2);
@@ -73,7 +79,7 @@ LRESULT CALLBACK ChildProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     switch (m) {
         case WM_COPY: Copy(h, L"WM_COPY"); return 0;
         case WM_KEYDOWN:
-            if (w == VK_INSERT && GetKeyState(VK_CONTROL) < 0) {
+            if (w == VK_INSERT && GetKeyState(VK_CONTROL) < 0 && Mode != L"messageonly") {
                 wchar_t how[64];
                 swprintf(how, 64, L"keystroke %02X %d", static_cast<unsigned>((l >> 16) & 0xFF),
                          static_cast<int>((l >> 24) & 1));
@@ -131,13 +137,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     Register(argv[1], MainProc);
     Register(argv[2], ChildProc);
     if (thenClass) Register(thenClass, ChildProc);
-    Main = CreateWindowExW(0, argv[1], L"capture helper", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 200,
-                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Main = CreateWindowExW(0, argv[1], L"capture helper", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 200, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
     First = CreateWindowExW(0, argv[2], L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 180, 60, Main, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     if (thenClass)
-        Second = CreateWindowExW(0, thenClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 200, 10, 180, 60, Main,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        Second = CreateWindowExW(0, thenClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 200, 10, 180, 60, Main, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     if (!Main || !First) return 4;
     SetForegroundWindow(Main);
     SetFocus(First);

@@ -9,10 +9,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -55,8 +57,18 @@ std::string Units(std::u16string_view s) {
     return std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2) + std::string(2, '\0');
 }
 
+// Checks `done` every 10 ms, handling this thread's messages in between.
+bool PollUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const Clock::time_point end = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= end) return false;
+        PumpMessagesUntil([] { return false; }, 10ms);
+    }
+    return true;
+}
+
 bool OpenClipboardPatiently() {
-    return PumpMessagesUntil([] { return OpenClipboard(nullptr) != FALSE; }, 3s);
+    return PollUntil([] { return OpenClipboard(nullptr) != FALSE; }, 3s);
 }
 
 void SetClipboard(const std::vector<Format>& formats) {
@@ -86,7 +98,15 @@ std::vector<Format> ClipboardData(const std::vector<UINT>& formats) {
     for (UINT f : formats) {
         HANDLE h = GetClipboardData(f);
         Format got{h ? f : 0, {}};
-        if (h && f != CF_BITMAP && f != CF_ENHMETAFILE && f != CF_PALETTE) {
+        if (h && f == CF_METAFILEPICT) {  // its size and the metafile's records, not the handle
+            if (auto* pict = static_cast<const METAFILEPICT*>(GlobalLock(h))) {
+                got.bytes.assign(reinterpret_cast<const char*>(pict), offsetof(METAFILEPICT, hMF));
+                std::string bits(GetMetaFileBitsEx(pict->hMF, 0, nullptr), '\0');
+                GetMetaFileBitsEx(pict->hMF, static_cast<UINT>(bits.size()), bits.data());
+                got.bytes += bits;
+                GlobalUnlock(h);
+            }
+        } else if (h && f != CF_BITMAP && f != CF_ENHMETAFILE && f != CF_PALETTE) {
             const char* p = static_cast<const char*>(GlobalLock(h));
             if (p) got.bytes.assign(p, GlobalSize(h));
             GlobalUnlock(h);
@@ -110,8 +130,8 @@ struct Seed {
 
 Seed SeedClipboard() {
     Seed seed;
-    seed.formats = {{CF_UNICODETEXT, Units(u"旧的内容")}, {PrivateFormat(), std::string("\x01\0\x02\xFF", 4)},
-                    {CF_DIB, Dib()}};
+    seed.formats = {
+        {CF_UNICODETEXT, Units(u"旧的内容")}, {PrivateFormat(), std::string("\x01\0\x02\xFF", 4)}, {CF_DIB, Dib()}};
     SetClipboard(seed.formats);
     seed.listed = ClipboardFormats();
     return seed;
@@ -140,13 +160,13 @@ std::vector<UINT> Only(const std::vector<UINT>& list, const std::vector<UINT>& w
 // and in their order, and the same list of formats.
 ::testing::AssertionResult HoldsSeed(const Seed& seed) {
     const std::vector<UINT> listed = ClipboardFormats();
-    if (listed.size() < seed.formats.size() ||
-        !std::equal(seed.formats.begin(), seed.formats.end(), listed.begin(),
-                    [](const Format& f, UINT u) { return f.format == u; }))
+    if (listed.size() < seed.formats.size() || !std::equal(seed.formats.begin(), seed.formats.end(), listed.begin(),
+                                                           [](const Format& f, UINT u) { return f.format == u; }))
         return ::testing::AssertionFailure() << "formats not first or not in order";
-    if (ClipboardData(FormatsOf(seed.formats)) != seed.formats)
-        return ::testing::AssertionFailure() << "data changed";
-    if (Sorted(seed.listed) != Sorted(listed)) return ::testing::AssertionFailure() << "other formats listed: " << listed.size() << " vs " << seed.listed.size();
+    if (ClipboardData(FormatsOf(seed.formats)) != seed.formats) return ::testing::AssertionFailure() << "data changed";
+    if (Sorted(seed.listed) != Sorted(listed))
+        return ::testing::AssertionFailure()
+               << "other formats listed: " << listed.size() << " vs " << seed.listed.size();
     return ::testing::AssertionSuccess();
 }
 
@@ -195,7 +215,8 @@ HWND FindTopLevel(DWORD pid, const wchar_t* cls) {
             DWORD pid = 0;
             wchar_t name[128];
             GetWindowThreadProcessId(h, &pid);
-            if (pid == s->pid && IsWindowVisible(h) && GetClassNameW(h, name, 128) && (!s->cls || !wcscmp(name, s->cls))) {
+            if (pid == s->pid && IsWindowVisible(h) && GetClassNameW(h, name, 128) &&
+                (!s->cls || !wcscmp(name, s->cls))) {
                 s->found = h;
                 return FALSE;
             }
@@ -207,7 +228,7 @@ HWND FindTopLevel(DWORD pid, const wchar_t* cls) {
 
 HWND WaitForTopLevel(DWORD pid, const wchar_t* cls) {
     HWND h = nullptr;
-    PumpMessagesUntil([&] { return (h = FindTopLevel(pid, cls)) != nullptr; }, 20s);
+    PollUntil([&] { return (h = FindTopLevel(pid, cls)) != nullptr; }, 20s);
     return h;
 }
 
@@ -219,7 +240,7 @@ HWND FocusOf(HWND top) {
 }
 
 bool MakeForeground(HWND top) {
-    return PumpMessagesUntil(
+    return PollUntil(
         [&] {
             if (GetForegroundWindow() == top) return true;
             SetForegroundWindow(top);
@@ -237,14 +258,26 @@ std::wstring HelperPath() {
 
 // The helper application, in front, with its focus window.
 struct Helper {
-    explicit Helper(const std::wstring& args)
-        : process(L"\"" + HelperPath() + L"\" " + args) {
+    explicit Helper(const std::wstring& args) : process(L"\"" + HelperPath() + L"\" " + args) {
         if (!process.Ok()) return;
         main = WaitForTopLevel(process.Id(), MainClass(args).c_str());
         if (!main || !MakeForeground(main)) return;
-        PumpMessagesUntil([&] { return (focus = FocusOf(main)) != nullptr; }, 5s);
+        // The helper gives its child the focus after coming to the front.
+        const std::wstring focusClass = Word(args, 1);
+        PollUntil(
+            [&] {
+                wchar_t cls[128] = L"";
+                focus = FocusOf(main);
+                return focus && GetClassNameW(focus, cls, 128) && focusClass == cls;
+            },
+            5s);
     }
-    static std::wstring MainClass(const std::wstring& args) { return args.substr(0, args.find(L' ')); }
+    static std::wstring Word(const std::wstring& args, int n) {
+        size_t start = 0;
+        for (; n > 0; --n) start = args.find(L' ', start) + 1;
+        return args.substr(start, args.find(L' ', start) - start);
+    }
+    static std::wstring MainClass(const std::wstring& args) { return Word(args, 0); }
 
     ChildProcess process;
     HWND main = nullptr;
@@ -294,7 +327,7 @@ TEST(CaptureMethod, ChosenFromTheClassesOfTheFocusAndItsTopLevelWindow) {
         {L"ZhOrdinaryFrame", L"", L"ButtonBar", Refused},
         {L"ZhOrdinaryFrame", L"", L"RichEdit20W", Keystroke},
         {L"ZhOrdinaryFrame", L"", L"EditPlus", Keystroke},
-        {L"OMain", L"", L"Button", Keystroke},          // the rule of the top level comes first
+        {L"OMain", L"", L"Button", Keystroke},  // the rule of the top level comes first
         {L"MSPPagX", L"", L"Edit", Keystroke},  // "MSPPage" compares 6 characters
         {L"MSPPa", L"", L"Edit", Message},
         {L"MSPPage", L"", L"Button", Keystroke},
@@ -384,6 +417,77 @@ TEST(CaptureClipboard, SaveEmptiesAndRestorePutsEveryFormatBackInOrder) {
     EXPECT_EQ(Sorted(listed), Sorted(listedBefore));
 }
 
+// Pictures that are handles, alone on the clipboard: the picture comes back.
+TEST(CaptureClipboard, PicturesOfferedOnlyAsHandlesComeBack) {
+    {
+        HDC screen = GetDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 3, 2);
+        ReleaseDC(nullptr, screen);
+        ASSERT_TRUE(OpenClipboardPatiently());
+        EmptyClipboard();
+        SetClipboardData(CF_BITMAP, bitmap);
+        CloseClipboard();
+    }
+    const std::vector<Format> dib = ClipboardData({CF_DIB});
+    ASSERT_EQ(dib.size(), 1u);
+    ASSERT_EQ(dib[0].format, static_cast<UINT>(CF_DIB));
+    ASSERT_EQ(SaveClipboard(), 1);
+    RestoreClipboard();
+    EXPECT_EQ(ClipboardData({CF_DIB}), dib);
+
+    {
+        HDC dc = CreateMetaFileW(nullptr);
+        Rectangle(dc, 1, 2, 30, 40);
+        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT));
+        *static_cast<METAFILEPICT*>(GlobalLock(h)) = METAFILEPICT{MM_ANISOTROPIC, 300, 400, CloseMetaFile(dc)};
+        GlobalUnlock(h);
+        ASSERT_TRUE(OpenClipboardPatiently());
+        EmptyClipboard();
+        SetClipboardData(CF_METAFILEPICT, h);
+        CloseClipboard();
+    }
+    const std::vector<Format> pict = ClipboardData({CF_METAFILEPICT});
+    ASSERT_EQ(pict[0].format, static_cast<UINT>(CF_METAFILEPICT));
+    ASSERT_GT(pict[0].bytes.size(), offsetof(METAFILEPICT, hMF));
+    ASSERT_EQ(SaveClipboard(), 1);
+    RestoreClipboard();
+    EXPECT_EQ(ClipboardData({CF_METAFILEPICT}), pict);
+}
+
+// Wine makes CF_UNICODETEXT from CF_TEXT itself; an empty CF_UNICODETEXT beside
+// the 8-bit text leaves the conversion to the reader.
+TEST(CaptureClipboard, ReadsEightBitTextInTheCodePageOfItsLocale) {
+    const struct {
+        LCID locale;
+        std::string bytes;
+        int codePage;
+    } cases[] = {
+        {0x0404, "\xA4\xA4\xA4\xE5", 950},  // 中文 in Big5
+        {0x0804, "\xD6\xD0\xCE\xC4", 936},  // in GBK
+        {0x0409, "\xD6\xD0\xCE\xC4", 936},  // English takes GBK too
+    };
+    for (const auto& c : cases) {
+        SetClipboard({{CF_UNICODETEXT, std::string(2, '\0')},
+                      {CF_TEXT, c.bytes + '\0'},
+                      {CF_LOCALE, std::string(reinterpret_cast<const char*>(&c.locale), sizeof c.locale)}});
+        AString out;
+        int detected = 0;
+        EXPECT_EQ(ReadClipboardText(10, out, 936, detected), 4) << c.locale;
+        EXPECT_EQ(Text(out), u"中文") << c.locale;
+        EXPECT_EQ(detected, c.codePage) << c.locale;
+    }
+    // German: Western single-byte text.
+    const LCID german = 0x0407;
+    SetClipboard({{CF_UNICODETEXT, std::string(2, '\0')},
+                  {CF_TEXT, "Gr\xFC\xDF" + std::string(1, '\0')},
+                  {CF_LOCALE, std::string(reinterpret_cast<const char*>(&german), sizeof german)}});
+    AString out;
+    int detected = 0;
+    EXPECT_EQ(ReadClipboardText(10, out, 936, detected), 8);
+    EXPECT_EQ(Text(out), u"Grüß");
+    EXPECT_EQ(detected, 1252);
+}
+
 TEST(CaptureClipboard, ReadsTextOfferedOnlyAsBig5WithATraditionalLocale) {
     const LCID locale = 0x0404;
     SetClipboard({{CF_TEXT, std::string("\xA4\xA4\xA4\xE5\0", 5)},
@@ -409,7 +513,7 @@ public:
             std::printf("no %ls; a window of class %ls\n", mainClass, name);
         }
         if (!main_ || !MakeForeground(main_)) return;
-        PumpMessagesUntil([&] { return (focus_ = FocusOf(main_)) != nullptr; }, 10s);
+        PollUntil([&] { return (focus_ = FocusOf(main_)) != nullptr; }, 10s);
         if (!focus_) return;
         SendMessageW(focus_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
         SendMessageW(focus_, EM_SETSEL, 0, -1);
@@ -457,14 +561,20 @@ void Report(const char* app, const char* method, const Figures& f) {
     std::fflush(stdout);
 }
 
-void CheckApplication(const wchar_t* exe, const wchar_t* mainClass, const char* name) {
+void CheckApplication(const wchar_t* exe, const wchar_t* mainClass, const char* name, bool keystrokeIgnored) {
+    const Clock::time_point t0 = Clock::now();
     Application app(exe, mainClass, kSelection);
+    std::printf("started in %.0f ms\n", std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     ASSERT_TRUE(app.Ready()) << name;
     const int trials = Trials();
     const Figures byMessage = Trial(app, CopyMethod::Message, trials);
     Report(name, "WM_COPY", byMessage);
+    const int fallbacks = CopyMessageFallbacks;
     const Figures byKeystroke = Trial(app, CopyMethod::Keystroke, trials);
     Report(name, "keystroke", byKeystroke);
+    std::printf("capture %-8s keystroke answered by WM_COPY after it: %d of %d\n", name,
+                CopyMessageFallbacks - fallbacks, trials);
+    EXPECT_EQ(CopyMessageFallbacks - fallbacks, keystrokeIgnored ? trials : 0);
     EXPECT_EQ(GetForegroundWindow(), app.Main());
 
     // The method of its own classes, through the whole capture.
@@ -484,12 +594,112 @@ void CheckApplication(const wchar_t* exe, const wchar_t* mainClass, const char* 
 }
 
 TEST(CaptureApplication, NotepadByMessageAndByKeystroke) {
-    CheckApplication(L"notepad.exe", L"Notepad", "notepad");
+    CheckApplication(L"notepad.exe", L"Notepad", "notepad", false);
 }
 
 // Wine's rich edit ignores Ctrl+Insert: the keystroke falls back to WM_COPY.
 TEST(CaptureApplication, WordpadByMessageAndByKeystroke) {
-    CheckApplication(L"wordpad.exe", L"WORDPADTW", "wordpad");
+    wchar_t exe[MAX_PATH];
+    ExpandEnvironmentStringsW(L"\"%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe\"", exe, MAX_PATH);
+    CheckApplication(exe, L"WORDPADTOP", "wordpad", true);
+}
+
+// ---- the helper application ----
+
+TEST(CaptureHelper, TheChosenMethodReachesTheFocusWindow) {
+    struct Case {
+        const wchar_t* args;
+        int result;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {L"ZhPlainFrame Edit report", 1, u"WM_COPY"},
+        {L"OMainHelper Edit report", 1, u"keystroke AA 1"},  // scan code 0xAA, extended Insert
+        {L"ZhPlainFrame Button report", 0, u""},
+        {L"ZhPlainFrame RichEdit20W messageonly", 1, u"WM_COPY"},  // the keystroke left nothing
+        {L"ZhPlainFrame RichEdit20W none", 1, u""},
+        // A formatting bar holds the focus; Shift moves it to the text.
+        {L"ZhPlainFrame ZhSmartMenuToolbarBar report --then ZhText", 1, u"keystroke AA 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.args, c.args + wcslen(c.args)));
+        const Seed seed = SeedClipboard();
+        Helper helper(c.args);
+        ASSERT_TRUE(helper.focus);
+        TargetFocus = TargetActive = nullptr;
+        AString out;
+        EXPECT_EQ(CaptureSelection(helper.focus, helper.main, out), c.result);
+        EXPECT_EQ(Text(out), c.text);
+        EXPECT_TRUE(HoldsSeed(seed));
+        if (std::wcsstr(c.args, L"SmartMenuToolbar")) {
+            wchar_t cls[64] = L"";
+            GetClassNameW(TargetFocus, cls, 64);
+            EXPECT_STREQ(cls, L"ZhText");
+            EXPECT_EQ(TargetActive, helper.main);
+        }
+    }
+    AString out = AString(u"old", 3);
+    EXPECT_EQ(CaptureSelection(nullptr, nullptr, out), 0);
+    EXPECT_TRUE(out.IsEmpty());
+}
+
+TEST(CaptureHelper, NothingIsCopiedWhenTheToolbarOrThisThreadIsInFront) {
+    const Seed seed = SeedClipboard();
+    Helper helper(L"ZhPlainFrame Edit report");
+    ASSERT_TRUE(helper.focus);
+    AString out;
+    EXPECT_EQ(CopyAndRead(out, CopyMethod::Message, helper.focus, helper.main), 0);
+    EXPECT_TRUE(out.IsEmpty());
+    EXPECT_TRUE(HoldsSeed(seed));
+
+    // A window of this thread: its input cannot be attached.
+    ChoiceWindows windows;
+    HWND own = windows.Make(L"ZhOwnFrame", nullptr);
+    ShowWindow(own, SW_SHOW);
+    ASSERT_TRUE(MakeForeground(own));
+    EXPECT_EQ(CopyAndRead(out, CopyMethod::Message, helper.focus, nullptr), 0);
+    EXPECT_TRUE(out.IsEmpty());
+    EXPECT_TRUE(HoldsSeed(seed));
+}
+
+// Foreign clipboard content and foreign behaviour: bounded, and the user's
+// clipboard comes back.
+TEST(CaptureHelper, BadCopiesEndWithTheClipboardRestored) {
+    struct Case {
+        const wchar_t* args;
+        std::u16string text;
+        int maxMs;
+        bool mayLoseLastUnit = false;
+    };
+    const std::u16string big(5 * 1024 * 1024 / 2 - 1, u'文');
+    const Case cases[] = {
+        {L"ZhPlainFrame Edit none", u"", 1000},
+        // Wine terminates the block in place, over its last unit.
+        {L"ZhPlainFrame Edit unterminated 1000", std::u16string(1000, u'中'), 1000, true},
+        {L"ZhPlainFrame Edit surrogate", std::u16string{u'a', char16_t(0xD800), u'b'}, 1000},
+        {L"ZhPlainFrame Edit big 5242880", big, 5000},
+        {L"ZhPlainFrame Edit big5", u"中文", 1000},
+        {L"ZhPlainFrame Edit holdcopy 600", u"", 2000},   // holds the clipboard over the read
+        {L"ZhPlainFrame Edit holdstart 800", u"", 2000},  // holds it over the save: nothing is copied
+        {L"ZhPlainFrame Edit hang 4000", u"", 2600},      // the copy message gives up
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.args, c.args + wcslen(c.args)));
+        const Seed seed = SeedClipboard();
+        Helper helper(c.args);
+        ASSERT_TRUE(helper.focus);
+        AString out;
+        const Clock::time_point start = Clock::now();
+        const int count = CopyAndRead(out, CopyMethod::Message, helper.focus, nullptr);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        EXPECT_LE(ms, c.maxMs);
+        const std::u16string text = Text(out);
+        const bool right = text == c.text || (c.mayLoseLastUnit && text == c.text.substr(0, c.text.size() - 1));
+        EXPECT_TRUE(right) << out.GetLength() << " bytes";
+        EXPECT_EQ(count, out.GetLength());
+        EXPECT_EQ(SavedClipboardCount(), 0);
+        EXPECT_TRUE(HoldsSeed(seed));  // waits while the helper holds the clipboard
+    }
 }
 
 }  // namespace
