@@ -1,0 +1,142 @@
+#include "app/mdi_app.h"
+
+#include <string>
+
+#include "app/capture.h"
+#include "app/environment.h"
+#include "app/requests.h"
+#include "app/settings.h"
+#include "app/splash_wnd.h"
+#include "app/startup_picture.h"
+#include "app/toolbar.h"
+#include "app/speech_attach.h"
+#include "res/resource_ids.h"
+#include "speech/speech_engine.h"
+#include "text/big5.h"
+#include "ui/glyph_text.h"
+#include "ui/info_pane.h"
+#include "ui/msg_box.h"
+#include "ui/ui_strings.h"
+
+CMdiApp TheApp;
+CDict TheDict;
+DWORD UiThreadId = 0;
+
+POINT ClampToolbarPosition(int left, int top, const RECT& screen) {
+    const int width = screen.right - screen.left, height = screen.bottom - screen.top;
+    if (left < 0 || left >= width - 10) left = width - 40;
+    if (top < 0 || top >= height - 8) top = height - 40;
+    return {left, top};
+}
+
+int CMdiApp::AppStart(HINSTANCE instance) {
+    instance_ = instance;
+    ShowStartupPicture(instance);
+    LocateFolders();
+    const int defaultLanguage = DetectSystemLanguage();
+    CreateSettingsFileIfMissing();
+    if (const HWND running = FindWindowA(kToolbarClass, kToolbarTitle)) {
+        SendMessageA(running, WM_COMMAND, IDM_SHOW_TOOLBAR, 0);
+        DestroyStartupPicture();
+        return 0;
+    }
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    if (FAILED(OleInitialize(nullptr))) {
+        ShowMessage(AString("IDP_OLE_INIT_FAILED"), MB_OK, false, -1, nullptr);
+        DestroyStartupPicture();
+        return 0;
+    }
+    ReadStartupSettings(defaultLanguage);
+    if (!RegisterToolbarClasses(instance)) {
+        DestroyStartupPicture();
+        return 0;
+    }
+    ChooseUiStringFile();
+    LoadBig5Table(ModuleFolder);
+    ReadToolbarPosition(ScreenRect(true));
+    const POINT at = ClampToolbarPosition(AppSettings.Left, AppSettings.Top, ScreenRect(true));
+    AppSettings.Left = at.x;
+    AppSettings.Top = at.y;
+    ReadStartupFlags();
+    CreateWindows(at.x, at.y);
+    {
+        HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        TheDict.InitOnce(ModuleFolder);
+        TheDict.LoadLexicon(ModuleFolder);
+        SetCursor(old);
+    }
+    StartedTick = GetTickCount();
+    DestroyStartupPicture();
+    if (!AppSettings.NoStopAtUsageDlgOnStart) RunWelcome();
+    MessageLoop();
+    return 1;
+}
+
+void CMdiApp::CreateWindows(int left, int top) {
+    CreateStatusLine(instance_);
+    frame_ = std::make_unique<CMainFrame>();
+    const HWND toolbar = CreateToolbarWindow(instance_, left, top);
+    frame_->Attach(toolbar);
+    CreateSharedFonts();
+    UpdateLoopCheck();
+    SetWindowTextA(toolbar, kToolbarTitle);
+    AddTrayIcon();
+    UiThreadId = GetCurrentThreadId();
+    CreateTipWindow(instance_);
+    UpdateLoopCheck();
+    SetCaptureToolbar(toolbar);
+    ConfigureSpeechEngine();
+    ShowToolbar();
+}
+
+void CMdiApp::ConfigureSpeechEngine() {
+    if (!Voices) {
+        sapi_ = CreateSystemVoices();
+        Voices = sapi_.get();
+    }
+    notify_ = CreateWindowNotifyTarget();
+    SpeechEngineConfig config;
+    config.Voices = Voices;
+    config.Notify = notify_.get();
+    config.MainWnd = reinterpret_cast<WindowId>(ToolbarWindow);
+    config.Dict = &TheDict;
+    config.Settings = AppSpeechSettings();
+    TheSpeechEngine(&config);
+}
+
+void CMdiApp::MessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (AppPreTranslate(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    exitCode_ = static_cast<int>(message.wParam);
+}
+
+bool CMdiApp::AppPreTranslate(MSG& message) {
+    if (message.message == WM_PAINT) return false;
+    const HWND pane = InfoPane().PaneWindow;
+    if ((message.message == WM_KEYDOWN || message.message == WM_LBUTTONDOWN) && pane && IsWindowVisible(pane) &&
+        message.hwnd != pane) {
+        HideInfoPane();
+        return true;
+    }
+    return false;
+}
+
+int CMdiApp::AppExit() {
+    if (!ToolbarWindow) return exitCode_;
+    SaveSettings();
+    RECT r{};
+    if (GetWindowRect(ToolbarWindow, &r)) WriteToolbarPosition(r.left, r.top);
+    RemoveTrayIcon();
+    if (TipWindow) DestroyWindow(TipWindow);
+    DestroyWindow(ToolbarWindow);
+    if (StatusWindow) DestroyWindow(StatusWindow);
+    UnregisterToolbarClasses(instance_);
+    ReleaseSharedFonts();
+    if (frame_) frame_->Detach();
+    frame_.reset();
+    return exitCode_;
+}
