@@ -140,6 +140,30 @@ protected:
         AppSettings.matchCase = savedMatchCase_;
     }
     CTorviEditCtrl& Pane() { return host_->pane; }
+    // The pane holds the plain pane's text (paragraph ends as line feeds) with
+    // the same format per unit, an empty face standing for the base face.
+    void ExpectSameContent(const PlainReportPane& plain, const std::vector<typWordPos>& plainMap,
+                           const std::vector<typWordPos>& richMap) {
+        std::u16string rich = Text();
+        for (char16_t& u : rich)
+            if (u == u'\r') u = u'\n';
+        ASSERT_EQ(rich, plain.Text());
+        EXPECT_EQ(Pane().TextLength(), plain.TextLength());
+        EXPECT_EQ(richMap, plainMap);
+        const PaneCharFormat defaultFormat = Pane().DefaultPaneFormat();
+        int differing = 0;
+        for (int i = 0; i < plain.TextLength() && differing < 3; i++) {
+            PaneCharFormat expected = plain.FormatAt(i);
+            if (expected.face.empty()) expected.face = defaultFormat.face;
+            const PaneCharFormat got = Pane().FormatAt(i);
+            if (got == expected) continue;
+            differing++;
+            ADD_FAILURE() << "unit " << i << ": bold " << got.bold << "/" << expected.bold << " colour " << std::hex
+                          << got.colour << "/" << expected.colour << std::dec << " twips " << got.twips << "/"
+                          << expected.twips << " charset " << got.charset << "/" << expected.charset << " face "
+                          << got.face << "/" << expected.face;
+        }
+    }
     HWND Edit() const { return host_->edit; }
     std::u16string Text() {
         AString wide;
@@ -221,33 +245,23 @@ TEST_F(TorviEdit, ReportPaneMatchesThePlainPane) {
              FillInfoPane(p, *lexicon_, Gbk("中"), style, map);
          }},
     };
-    for (const ContractCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        PlainReportPane plain;
-        std::vector<typWordPos> plainMap, richMap;
-        c.write(plain, plainMap);
-        Pane().SetGbkText(AString());
-        Pane().Select(0, 0);
-        c.write(Pane(), richMap);
-
-        std::u16string rich = Text();
-        for (char16_t& u : rich)
-            if (u == u'\r') u = u'\n';
-        ASSERT_EQ(rich, plain.Text());
-        EXPECT_EQ(Pane().TextLength(), plain.TextLength());
-        EXPECT_EQ(richMap, plainMap);
-        const PaneCharFormat defaultFormat = Pane().DefaultPaneFormat();
-        int differing = 0;
-        for (int i = 0; i < plain.TextLength() && differing < 3; i++) {
-            PaneCharFormat expected = plain.FormatAt(i);
-            if (expected.face.empty()) expected.face = defaultFormat.face;
-            const PaneCharFormat got = Pane().FormatAt(i);
-            if (got == expected) continue;
-            differing++;
-            ADD_FAILURE() << "unit " << i << ": bold " << got.bold << "/" << expected.bold << " colour " << std::hex
-                          << got.colour << "/" << expected.colour << std::dec << " twips " << got.twips << "/"
-                          << expected.twips << " charset " << got.charset << "/" << expected.charset << " face "
-                          << got.face << "/" << expected.face;
+    // Written piece by piece into the control, and streamed in at once.
+    for (const bool streamed : {false, true}) {
+        for (const ContractCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (streamed ? ", streamed" : ", piece by piece"));
+            PlainReportPane plain;
+            std::vector<typWordPos> plainMap, richMap;
+            c.write(plain, plainMap);
+            Pane().SetGbkText(AString());
+            Pane().Select(0, 0);
+            if (streamed) {
+                PlainReportPane content;
+                c.write(content, richMap);
+                Pane().LoadReport(content);
+            } else {
+                c.write(Pane(), richMap);
+            }
+            ExpectSameContent(plain, plainMap, richMap);
         }
     }
 }
