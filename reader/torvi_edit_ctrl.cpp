@@ -715,7 +715,7 @@ void CTorviEditCtrl::ScrollLineKeepingCaret(bool down) {
     GetSelection(s, e);
     const int c = e;
     if (s != e) Select(c, c);
-    SendMessageW(Hwnd(), EM_SCROLL, down ? SB_LINEDOWN : SB_LINEUP, 0);
+    SendMessageW(Hwnd(), EM_LINESCROLL, 0, down ? 1 : -1);
     const int line = static_cast<int>(SendMessageW(Hwnd(), EM_EXLINEFROMCHAR, 0, c));
     const int column = c - static_cast<int>(SendMessageW(Hwnd(), EM_LINEINDEX, line, 0));
     auto moveTo = [&](int target, int limitLine) {
@@ -727,7 +727,11 @@ void CTorviEditCtrl::ScrollLineKeepingCaret(bool down) {
     };
     if (down) {
         const int first = static_cast<int>(SendMessageW(Hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0));
-        if (line < first) moveTo(first, first);
+        if (line < first) {
+            SendMessageW(Hwnd(), EM_SETOPTIONS, ECOOP_AND, ~kAutoScroll);
+            moveTo(first, first);
+            SendMessageW(Hwnd(), EM_SETOPTIONS, ECOOP_OR, kAutoScroll);
+        }
         return;
     }
     RECT r{};
