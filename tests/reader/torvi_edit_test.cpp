@@ -638,6 +638,7 @@ TEST_F(TorviEdit, ContextMenuIsOwnerDrawnAndADismissalSendsZero) {
     std::vector<UINT> types;
     std::string saved;
     bool menuSeen = false;
+    int ticks = 0;
     auto openMenu = [&](std::function<void(HWND)> act) {
         return [&, act] {
             const HWND menuWindow = OpenMenuWindow();
@@ -657,11 +658,15 @@ TEST_F(TorviEdit, ContextMenuIsOwnerDrawnAndADismissalSendsZero) {
                 GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
                 types.push_back(info.fType);
             }
-            UpdateWindow(w);
-            saved = SaveScreenshot(w, "reader/context_menu");
-            EndMenu();
-        })});
+        }),
+                             [&] { return ++ticks > 8; },  // the system sizes and draws it meanwhile
+                             openMenu([&](HWND w) {
+                                 UpdateWindow(w);
+                                 saved = SaveScreenshot(w, "reader/context_menu");
+                                 EndMenu();
+                             })});
         host_->received.clear();
+        SetForegroundWindow(host_->Hwnd());
         SendMessageW(Edit(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 10));
         EXPECT_TRUE(script.Finished());
     }
