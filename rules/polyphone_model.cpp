@@ -60,7 +60,24 @@ void Put(std::string& out, T v) {
     for (size_t i = 0; i < sizeof(T); i++) out += static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF);
 }
 
-float Sigmoid(float x) { return 1.0f / (1.0f + std::exp(-x)); }
+// exp(x) to about one ulp, branch-free so that a loop of it vectorises:
+// 2^n by the exponent bits times a polynomial of the remainder.
+inline float Exp(float x) {
+    x = x < -87.0f ? -87.0f : (x > 88.0f ? 88.0f : x);
+    const float n = std::nearbyint(x * 1.44269504088896341f);
+    const float r = (x - n * 0.693359375f) + n * 2.12194440e-4f;
+    float p = 1.9875691500e-4f;
+    p = p * r + 1.3981999507e-3f;
+    p = p * r + 8.3334519073e-3f;
+    p = p * r + 4.1665795894e-2f;
+    p = p * r + 1.6666665459e-1f;
+    p = p * r + 5.0000001201e-1f;
+    p = p * r * r + r + 1.0f;
+    const std::int32_t bits = (static_cast<std::int32_t>(n) + 127) << 23;
+    float scale;
+    std::memcpy(&scale, &bits, 4);
+    return p * scale;
+}
 
 }  // namespace
 
@@ -240,11 +257,14 @@ void PolyphoneModel::Features(const char16_t* s, int n, std::vector<float>& out)
                 const float* w = wt + j * kModelGates;
                 for (int row = 0; row < kModelGates; row++) g[row] += w[row] * hj;
             }
+            // Gates i, f, o: logistic; c~: tanh(x) = 2 logistic(2x) - 1.
+            for (int row = 0; row < kModelGates; row++) {
+                const float x = row >= 2 * kModelHidden && row < 3 * kModelHidden ? 2.0f * g[row] : g[row];
+                g[row] = 1.0f / (1.0f + Exp(-x));
+            }
             for (int j = 0; j < kModelHidden; j++) {
-                const float i = Sigmoid(g[j]), f = Sigmoid(g[kModelHidden + j]);
-                const float cand = std::tanh(g[2 * kModelHidden + j]), o = Sigmoid(g[3 * kModelHidden + j]);
-                c[j] = f * c[j] + i * cand;
-                h[j] = o * std::tanh(c[j]);
+                c[j] = g[kModelHidden + j] * c[j] + g[j] * (2.0f * g[2 * kModelHidden + j] - 1.0f);
+                h[j] = g[3 * kModelHidden + j] * (2.0f / (1.0f + Exp(-2.0f * c[j])) - 1.0f);
             }
             // ids position t is text position t - 1.
             if (t >= 1 && t <= n) std::memcpy(&out[static_cast<size_t>(t - 1) * kModelFeatures + dir * kModelHidden], h, sizeof h);
