@@ -11,7 +11,9 @@
 #include "app/toolbar.h"
 #include "app/speech_attach.h"
 #include "res/resource_ids.h"
+#include "rules/polyphone_model.h"
 #include "speech/speech_engine.h"
+#include "text/data_file.h"
 #include "text/big5.h"
 #include "ui/glyph_text.h"
 #include "ui/info_pane.h"
@@ -63,6 +65,9 @@ int CMdiApp::AppStart(HINSTANCE instance) {
         HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
         TheDict.InitOnce(ModuleFolder);
         TheDict.LoadLexicon(ModuleFolder);
+        std::string modelError;  // a missing or damaged model leaves words and rules
+        if (AppSettings.ContextReadings == 1)
+            ThePolyphoneModel.Load(DataFilePath(ModuleFolder, kPolyphoneModelFile), modelError);
         SetCursor(old);
     }
     StartedTick = GetTickCount();
@@ -89,6 +94,11 @@ void CMdiApp::CreateWindows(int left, int top) {
     ShowToolbar();
 }
 
+namespace {
+// Loaded with the lexicon when ContextReadings is 1; read-only afterwards.
+PolyphoneModel ThePolyphoneModel;
+}  // namespace
+
 void CMdiApp::ConfigureSpeechEngine() {
     if (!Voices) {
         sapi_ = CreateSystemVoices();
@@ -100,6 +110,7 @@ void CMdiApp::ConfigureSpeechEngine() {
     config.Notify = notify_.get();
     config.MainWnd = reinterpret_cast<WindowId>(ToolbarWindow);
     config.Dict = &TheDict;
+    config.Model = &ThePolyphoneModel;
     config.Settings = AppSpeechSettings();
     TheSpeechEngine(&config);
 }
