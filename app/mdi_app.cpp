@@ -20,6 +20,11 @@
 #include "ui/msg_box.h"
 #include "ui/ui_strings.h"
 
+namespace {
+// Loaded with the lexicon when ContextReadings is 1; read-only afterwards.
+PolyphoneModel ThePolyphoneModel;
+}  // namespace
+
 CMdiApp TheApp;
 CDict TheDict;
 DWORD UiThreadId = 0;
@@ -93,11 +98,6 @@ void CMdiApp::CreateWindows(int left, int top) {
     ConfigureSpeechEngine();
     ShowToolbar();
 }
-
-namespace {
-// Loaded with the lexicon when ContextReadings is 1; read-only afterwards.
-PolyphoneModel ThePolyphoneModel;
-}  // namespace
 
 void CMdiApp::ConfigureSpeechEngine() {
     if (!Voices) {

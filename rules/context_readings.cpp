@@ -12,16 +12,22 @@ constexpr int kLongestWord = 8;
 
 // "Hang2" or "lu:4" -> syllable "hang", "lv" and tone; false when s is not
 // a syllable with a tone digit.
-bool ParseWordSyllable(std::string s, AString& syllable, int& tone) {
-    for (size_t i; (i = s.find("u:")) != std::string::npos;) s.replace(i, 2, "v");
+bool ParseWordSyllable(const std::string& s, AString& syllable, int& tone) {
     if (s.size() < 2 || s.back() < '1' || s.back() > '5') return false;
     tone = s.back() - '0';
-    s.pop_back();
-    for (char& c : s) {
+    std::string plain;
+    for (size_t i = 0; i + 1 < s.size(); i++) {
+        char c = s[i];
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c < 'a' || c > 'z') return false;
+        if (c == 'u' && s[i + 1] == ':') {
+            c = 'v';
+            i++;
+        } else if (c < 'a' || c > 'z') {
+            return false;
+        }
+        plain += c;
     }
-    syllable = AString(s.c_str());
+    syllable = AString(plain.c_str());
     return true;
 }
 

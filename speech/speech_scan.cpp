@@ -135,8 +135,9 @@ int SpeechScan::Classify(bool prevChinese) {
     return kClassChinese;
 }
 
-// Appends u[p], or the representative character of the reading the rules
-// choose for it.
+// Appends u[p], or the representative character of the reading chosen for
+// it: by the rules, or from the sentence where that reading is not the
+// character's first.
 void SpeechScan::ReadingStep() {
     const char16_t x = u_[p_];
     char next[3][3] = {};
@@ -160,6 +161,7 @@ void SpeechScan::ReadingStep() {
     const int ruled = ApplyReadingRules(dict_, ch, history_, next[0], next[1], next[2], pinyin, tone, !inTable);
     history_.Add(ch);
     bool decided = (!inTable || ruled) && !pinyin.IsEmpty();
+    bool keepChar = false;  // a context reading that is the character's first
     if (context_) {
         const ContextChoice* c = ContextAt(p_);
         const bool rulesStand = c->source == ContextChoice::Model && inTable && ruled && !pinyin.IsEmpty() &&
@@ -168,11 +170,15 @@ void SpeechScan::ReadingStep() {
             pinyin = c->pinyin;
             tone = c->tone;
             decided = true;
+            // The character's first reading is taken for the voice's own.
+            CharReadings readings;
+            GetCharReadings(dict_, CharKeyAt(chBytes), readings);
+            keepChar = !readings.empty() && readings[0].first == pinyin && readings[0].second == tone;
         }
     }
     if (readingSink_) readingSink_(p_, ch, decided ? pinyin : AString(), decided ? tone : 0);
 
-    if (decided) {
+    if (decided && !keepChar) {
         AString rep;
         GetRepresentativeChar(rep, pinyin, tone - 1);
         if (rep.GetLength() == 2) {

@@ -115,7 +115,9 @@ TEST_F(PolyphoneData, ContextDecidesWhereTheRulesDecline) {
         const std::u16string s = Utf16(c.text);
         const auto rules = ScanReadings(s, false, nullptr);
         const auto context = ScanReadings(s, true, model_);
-        if (c.rulesDecline) EXPECT_EQ(rules[static_cast<size_t>(c.pos)], "") << c.text;
+        if (c.rulesDecline) {
+            EXPECT_EQ(rules[static_cast<size_t>(c.pos)], "") << c.text;
+        }
         EXPECT_EQ(context[static_cast<size_t>(c.pos)], c.reading) << c.text;
     }
 }
@@ -201,6 +203,31 @@ TEST_F(PolyphoneData, DamagedModelFilesAreRefused) {
     EXPECT_FALSE(damaged.Loaded());
     EXPECT_EQ(ScanReadings(s, true, &damaged)[1], "zhang3");
     EXPECT_EQ(ScanReadings(s, true, &damaged)[3], ScanReadings(s, false, nullptr)[3]);
+}
+
+}  // namespace
+
+namespace {
+
+// The voice gets a representative character only where the sentence's reading
+// is not the character's first: 间 jian1 stays, 干 gan1 (first gan4) and 乐
+// yue4 (first le4) do not.
+TEST_F(PolyphoneData, RepresentativeWhereTheReadingIsNotTheFirst) {
+    const std::u16string text = Utf16("房间很干净，我喜欢音乐。");
+    for (const bool context : {false, true}) {
+        SpeechScan scan(*dict_);
+        scan.SetContextReadings(context, model_);
+        std::u16string spoken;
+        scan.Start(AString::FromBytes(reinterpret_cast<const char*>(text.data()), static_cast<int>(2 * text.size())));
+        while (!scan.Finished())
+            scan.Step([&](int, const AString& piece, int) {
+                spoken.append(reinterpret_cast<const char16_t*>(piece.GetString()), static_cast<size_t>(piece.GetLength() / 2));
+            });
+        ASSERT_EQ(spoken.size(), text.size());
+        EXPECT_EQ(spoken[1], u'间');
+        EXPECT_EQ(spoken[3] != u'干', context);  // the rules decline
+        EXPECT_EQ(spoken[10] != u'乐', context);
+    }
 }
 
 }  // namespace
