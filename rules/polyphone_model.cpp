@@ -209,11 +209,14 @@ bool PolyphoneModel::LoadBytes(std::string_view bytes, std::string& error) {
                 for (int k = 0; k < kModelEmbed; k++) s += w[k] * x[k];
                 g[row] = s + bih.data[row] + bhh.data[row];
             }
+            for (int row = 2 * kModelHidden; row < 3 * kModelHidden; row++) g[row] *= 2.0f;
         }
         recurrentT_[dir].assign(static_cast<size_t>(kModelHidden) * kModelGates, 0.0f);
         for (int row = 0; row < kModelGates; row++)
             for (int j = 0; j < kModelHidden; j++)
-                recurrentT_[dir][static_cast<size_t>(j) * kModelGates + row] = hh.data[static_cast<size_t>(row) * kModelHidden + j];
+                recurrentT_[dir][static_cast<size_t>(j) * kModelGates + row] =
+                    hh.data[static_cast<size_t>(row) * kModelHidden + j] *
+                    (row >= 2 * kModelHidden && row < 3 * kModelHidden ? 2.0f : 1.0f);
     }
     w1_ = std::move(t[kW1].data);
     b1_ = std::move(t[kB1].data);
@@ -257,11 +260,9 @@ void PolyphoneModel::Features(const char16_t* s, int n, std::vector<float>& out)
                 const float* w = wt + j * kModelGates;
                 for (int row = 0; row < kModelGates; row++) g[row] += w[row] * hj;
             }
-            // Gates i, f, o: logistic; c~: tanh(x) = 2 logistic(2x) - 1.
-            for (int row = 0; row < kModelGates; row++) {
-                const float x = row >= 2 * kModelHidden && row < 3 * kModelHidden ? 2.0f * g[row] : g[row];
-                g[row] = 1.0f / (1.0f + Exp(-x));
-            }
+            // Gates i, f, o: logistic; c~: tanh(x) = 2 logistic(2x) - 1, its
+            // rows stored doubled.
+            for (int row = 0; row < kModelGates; row++) g[row] = 1.0f / (1.0f + Exp(-g[row]));
             for (int j = 0; j < kModelHidden; j++) {
                 c[j] = g[kModelHidden + j] * c[j] + g[j] * (2.0f * g[2 * kModelHidden + j] - 1.0f);
                 h[j] = g[3 * kModelHidden + j] * (2.0f / (1.0f + Exp(-2.0f * c[j])) - 1.0f);

@@ -71,7 +71,8 @@ private:
     std::unordered_map<std::string, int> classIndex_;
     std::unordered_map<std::uint32_t, int> charIndex_;
     std::unordered_map<std::uint32_t, std::vector<std::uint16_t>> candidates_;
-    // Per character index and direction: W_ih x + b_ih + b_hh (kModelGates).
+    // Per character index and direction: W_ih x + b_ih + b_hh (kModelGates);
+    // here and in recurrentT_ the rows of the cell candidate are doubled.
     std::vector<float> input_[2];
     // W_hh transposed per direction: [j][gate row].
     std::vector<float> recurrentT_[2];
