@@ -314,6 +314,11 @@ TEST(CliData, ContextReadingsSurviveADamagedModel) {
     EXPECT_NE(whole.out.find("乐\tyue4"), std::string::npos) << whole.out;
     const CliRun plain = RunCli(kCli, {"--data", folder, "readings", "我喜欢音乐。"});
     EXPECT_NE(plain.out.find("乐\t-"), std::string::npos) << plain.out;
+    // The speech engine with ContextReadings=1: 乐 yue4 goes to the voice as its representative.
+    EXPECT_EQ(RunCli(kCli, {"--data", folder, "prepare", "我喜欢音乐。"}).out, "1\t0\t我喜欢音乐。\n");
+    const CliRun spoken = RunCli(kCli, {"--data", folder, "prepare", "--context", "我喜欢音乐。"});
+    EXPECT_EQ(spoken.out.rfind("1\t0\t我喜欢音", 0), 0u) << spoken.out;
+    EXPECT_EQ(spoken.out.find("乐"), std::string::npos) << spoken.out;
 
     std::ifstream in(kData / "polyphone.bin", std::ios::binary);
     const std::string model((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
