@@ -11,12 +11,19 @@
 #include "app/toolbar.h"
 #include "app/speech_attach.h"
 #include "res/resource_ids.h"
+#include "rules/polyphone_model.h"
 #include "speech/speech_engine.h"
+#include "text/data_file.h"
 #include "text/big5.h"
 #include "ui/glyph_text.h"
 #include "ui/info_pane.h"
 #include "ui/msg_box.h"
 #include "ui/ui_strings.h"
+
+namespace {
+// Loaded with the lexicon when ContextReadings is 1; read-only afterwards.
+PolyphoneModel ThePolyphoneModel;
+}  // namespace
 
 CMdiApp TheApp;
 CDict TheDict;
@@ -63,6 +70,9 @@ int CMdiApp::AppStart(HINSTANCE instance) {
         HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
         TheDict.InitOnce(ModuleFolder);
         TheDict.LoadLexicon(ModuleFolder);
+        std::string modelError;  // a missing or damaged model leaves words and rules
+        if (AppSettings.ContextReadings == 1)
+            ThePolyphoneModel.Load(DataFilePath(ModuleFolder, kPolyphoneModelFile), modelError);
         SetCursor(old);
     }
     StartedTick = GetTickCount();
@@ -100,6 +110,7 @@ void CMdiApp::ConfigureSpeechEngine() {
     config.Notify = notify_.get();
     config.MainWnd = reinterpret_cast<WindowId>(ToolbarWindow);
     config.Dict = &TheDict;
+    config.Model = &ThePolyphoneModel;
     config.Settings = AppSpeechSettings();
     TheSpeechEngine(&config);
 }

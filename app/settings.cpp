@@ -142,6 +142,7 @@ bool CreateSettingsFileIfMissing() {
 void ReadStartupSettings(int defaultUiLanguage) {
     AppSettings.UILanguage = (int16_t)ReadSettingInt(kConfig, "UILanguage", defaultUiLanguage);
     ReadKeys(KeyUse::Startup);
+    AppSettings.ContextReadings = ReadSettingInt(kConfig, "ContextReadings", 0);
 }
 
 void ReadStartupFlags() { ReadKeys(KeyUse::Flags); }

@@ -26,6 +26,7 @@ struct AppSettingsRecord {
     std::atomic<int> matchCase;
     std::atomic<int> ShowPinyin;
     std::atomic<int> AutoSpeak;
+    std::atomic<int> ContextReadings;  // read at start-up, never written
     std::atomic<int> Left;  // toolbar position, section "TOPFRAME"
     std::atomic<int> Top;
 };
@@ -44,7 +45,8 @@ bool CreateSettingsFileIfMissing();
 
 // UILanguage (default: the detected language), then LayVert, SoundPlayLoop,
 // SoundPlayReadType, SoundPlaySpeed, SoundPlayVol, SoundVoiceEng, SoundVoiceChn,
-// SoundPaySyncWord_Dialog, matchCase.
+// SoundPaySyncWord_Dialog, matchCase; and ContextReadings (default 0), which
+// only the user writes.
 void ReadStartupSettings(int defaultUiLanguage);
 // StartupAtBoot and NoStopAtUsageDlgOnStart, read later in start-up.
 void ReadStartupFlags();

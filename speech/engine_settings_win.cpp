@@ -4,5 +4,5 @@
 SpeechSettings AppSpeechSettings() {
     return {&AppSettings.SoundPlayLoop, &AppSettings.SoundPlayReadType, &AppSettings.SoundPlaySpeed,
             &AppSettings.SoundPlayVol, &AppSettings.SoundPaySyncWord_Dialog, &AppSettings.SoundVoiceEng,
-            &AppSettings.SoundVoiceChn};
+            &AppSettings.SoundVoiceChn, &AppSettings.ContextReadings};
 }

@@ -80,6 +80,7 @@ struct SpeechEngineConfig {
     NotifyTarget* Notify = nullptr;  // window messages
     WindowId MainWnd = 0;            // receives ID_SPEECH_ATTACH
     const CDictTop* Dict = nullptr;  // character readings and representative map, read-only
+    const PolyphoneModel* Model = nullptr;  // for ContextReadings; null: words and rules only
     SpeechSettings Settings;
     int EndPauseMs = 200;  // the event pump's pause after reporting the end
     // Called on the speech thread for every piece the scan stores (tools, tests).

@@ -210,6 +210,7 @@ void SpeechEngine::SpeakStep(bool rateOrVolume) {
     } else {
         std::lock_guard<std::recursive_mutex> hold(MapLock);
         if (TextGeneration != generation) return;  // replaced meanwhile: the next step takes the new text
+        ScanState.SetContextReadings(Settings.ContextReadings && Settings.ContextReadings->load() == 1, Config.Model);
         ScanState.Start(text);
         ScanGeneration = generation;
         ScanValid = true;

@@ -12,6 +12,18 @@
 
 namespace {
 
+// A sentence for the context readings ends at these, or after kLongestSentence units.
+constexpr int kLongestSentence = 256;
+bool IsSentenceEnd(char16_t u) {
+    switch (u) {
+    case 0x3002: case 0xFF01: case 0xFF1F: case 0xFF1B: case 0x2026:
+    case u'!': case u'?': case u';': case u'\n': case u'\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
 constexpr const char* kClausePunctuation = ",.?!-;:=";
 constexpr char16_t kFullWidthComma = 0xFF0C;
 
@@ -56,6 +68,24 @@ void SpeechScan::Start(const AString& text) {
     pieceLen_ = 0;
     history_.RemoveAll();
     history_.SetSize(0, 64);
+    choices_.clear();
+    ctxStart_ = ctxEnd_ = 0;
+}
+
+// The context choice at pos, choosing for the sentence that holds it when
+// the scan reaches it.
+const ContextChoice* SpeechScan::ContextAt(int pos) {
+    if (pos >= ctxEnd_ || pos < ctxStart_) {
+        int start = ctxEnd_;
+        if (start > pos || pos - start >= kLongestSentence) start = pos;
+        int end = pos;
+        while (end < n_ && end - start < kLongestSentence)
+            if (IsSentenceEnd(u_[end++])) break;
+        ChooseContextReadings(dict_, model_, u_ + start, end - start, choices_);
+        ctxStart_ = start;
+        ctxEnd_ = end;
+    }
+    return &choices_[static_cast<size_t>(pos - ctxStart_)];
 }
 
 bool SpeechScan::IsLetter(int i) const { return i >= 0 && i < n_ && IsAsciiLetterUnit(u_[i]); }
@@ -105,8 +135,9 @@ int SpeechScan::Classify(bool prevChinese) {
     return kClassChinese;
 }
 
-// Appends u[p], or the representative character of the reading the rules
-// choose for it.
+// Appends u[p], or the representative character of the reading chosen for
+// it: by the rules, or from the sentence where that reading is not the
+// character's first.
 void SpeechScan::ReadingStep() {
     const char16_t x = u_[p_];
     char next[3][3] = {};
@@ -129,10 +160,25 @@ void SpeechScan::ReadingStep() {
     int tone = 0;
     const int ruled = ApplyReadingRules(dict_, ch, history_, next[0], next[1], next[2], pinyin, tone, !inTable);
     history_.Add(ch);
-    const bool decided = (!inTable || ruled) && !pinyin.IsEmpty();
+    bool decided = (!inTable || ruled) && !pinyin.IsEmpty();
+    bool keepChar = false;  // a context reading that is the character's first
+    if (context_) {
+        const ContextChoice* c = ContextAt(p_);
+        const bool rulesStand = c->source == ContextChoice::Model && inTable && ruled && !pinyin.IsEmpty() &&
+                                c->margin < kRulesStandBelowMargin;
+        if (c->source != ContextChoice::None && !rulesStand) {
+            pinyin = c->pinyin;
+            tone = c->tone;
+            decided = true;
+            // The character's first reading is taken for the voice's own.
+            CharReadings readings;
+            GetCharReadings(dict_, CharKeyAt(chBytes), readings);
+            keepChar = !readings.empty() && readings[0].first == pinyin && readings[0].second == tone;
+        }
+    }
     if (readingSink_) readingSink_(p_, ch, decided ? pinyin : AString(), decided ? tone : 0);
 
-    if (decided) {
+    if (decided && !keepChar) {
         AString rep;
         GetRepresentativeChar(rep, pinyin, tone - 1);
         if (rep.GetLength() == 2) {

@@ -13,7 +13,10 @@
 #include "text/aarray.h"
 #include "text/astring.h"
 
+#include "rules/context_readings.h"
+
 class CDictTop;
+class PolyphoneModel;
 
 // One piece of a text.
 struct typStrInfo {
@@ -50,6 +53,15 @@ public:
     // Told about every character that goes through the reading step.
     void SetReadingSink(ReadingSink sink) { readingSink_ = std::move(sink); }
 
+    // With on, polyphonic characters take the reading their sentence calls
+    // for (model, else dictionary word, else the rules; the rules stand where
+    // the model is unsure). model may be null: words and rules only. Sentences
+    // are chosen as the scan reaches them.
+    void SetContextReadings(bool on, const PolyphoneModel* model) {
+        context_ = on;
+        model_ = model;
+    }
+
     // A fresh start on text (UTF-16 contents as bytes; an odd last byte is ignored).
     void Start(const AString& text);
     bool Finished() const { return p_ >= n_; }
@@ -67,6 +79,7 @@ private:
     int Classify(bool prevChinese);
     void AppendUnit(char16_t unit) { piece_.push_back(unit); }
     void ReadingStep();
+    const ContextChoice* ContextAt(int pos);
     void Emit(bool isChinese, const PieceSink& sink);
 
     const CDictTop& dict_;
@@ -80,6 +93,11 @@ private:
     int pieceLen_ = 0;     // its byte length, rounded down to even
     AStringArray history_;
     ReadingSink readingSink_;
+    bool context_ = false;
+    const PolyphoneModel* model_ = nullptr;
+    std::vector<ContextChoice> choices_;  // of units [ctxStart_, ctxEnd_)
+    int ctxStart_ = 0;
+    int ctxEnd_ = 0;
 };
 
 // The pieces of a whole text, as the scan makes them.

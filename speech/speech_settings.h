@@ -15,6 +15,7 @@ struct SpeechSettingsRecord {
     std::atomic<int> SoundPaySyncWord_Dialog{1};
     AString SoundVoiceEng;  // GBK display names of the chosen voices
     AString SoundVoiceChn;
+    std::atomic<int> ContextReadings{0};  // 1: readings from the sentence (model, words, rules)
 };
 
 // The voice names are written by the speech thread while it starts
@@ -27,11 +28,12 @@ struct SpeechSettings {
     std::atomic<int>* SoundPaySyncWord_Dialog = nullptr;
     AString* SoundVoiceEng = nullptr;
     AString* SoundVoiceChn = nullptr;
+    std::atomic<int>* ContextReadings = nullptr;  // null reads as 0
 };
 
 inline SpeechSettings BindSpeechSettings(SpeechSettingsRecord& r) {
     return {&r.SoundPlayLoop, &r.SoundPlayReadType, &r.SoundPlaySpeed, &r.SoundPlayVol,
-            &r.SoundPaySyncWord_Dialog, &r.SoundVoiceEng, &r.SoundVoiceChn};
+            &r.SoundPaySyncWord_Dialog, &r.SoundVoiceEng, &r.SoundVoiceChn, &r.ContextReadings};
 }
 
 // The application's settings record (Windows program only).

@@ -58,6 +58,22 @@ TEST_F(ReadingData, EveryGb2312CharacterHasReadings) {
     EXPECT_GT(Readings(*dict_, "丂").size(), 0u);                // but it has readings
 }
 
+// The first reading and its first tone: toned, but neutral for particles.
+TEST_F(ReadingData, FirstReadingIsTonedUnlessAParticle) {
+    const struct {
+        const char* ch;
+        const char* syllable;
+        char tone;
+    } cases[] = {{"儿", "er", '2'}, {"子", "zi", '3'}, {"识", "shi", '2'}, {"头", "tou", '2'},
+                 {"的", "de", '5'}, {"了", "le", '5'}, {"么", "me", '5'}, {"着", "zhe", '5'}};
+    for (const auto& c : cases) {
+        const std::vector<std::string> r = Readings(*dict_, c.ch);
+        ASSERT_FALSE(r.empty()) << c.ch;
+        EXPECT_EQ(r[0], c.syllable) << c.ch;
+        EXPECT_EQ(Tones(*dict_, c.ch, c.syllable)[0], c.tone) << c.ch;
+    }
+}
+
 TEST_F(ReadingData, PolyphonesInUsageOrder) {
     const std::vector<std::string> xing = Readings(*dict_, "行");
     ASSERT_GE(xing.size(), 2u);

@@ -298,3 +298,36 @@ TEST(CliData, ADamagedFileIsNamedAndNothingIsPrinted) {
 }
 
 }  // namespace
+
+namespace {
+
+// readings --context: the model's choice; with the model damaged, one line
+// names it and the words and rules still decide.
+TEST(CliData, ContextReadingsSurviveADamagedModel) {
+    ScratchFolder copy("zh-cli-context");
+    const std::string folder = Utf8(PathOf(copy));
+    for (const char* name : {"ch2pypz1.bin", "ch2pypz2.bin", "ch2py.bin", "workdata2.bin", "polyphone.bin"})
+        CopyDataFile(name, PathOf(copy));
+    const CliRun whole = RunCli(kCli, {"--data", folder, "readings", "--context", "我喜欢音乐。"});
+    EXPECT_EQ(whole.status, 0) << whole.err;
+    EXPECT_EQ(whole.err, "");
+    EXPECT_NE(whole.out.find("乐\tyue4"), std::string::npos) << whole.out;
+    const CliRun plain = RunCli(kCli, {"--data", folder, "readings", "我喜欢音乐。"});
+    EXPECT_NE(plain.out.find("乐\t-"), std::string::npos) << plain.out;
+    // The speech engine with ContextReadings=1: 乐 yue4 goes to the voice as its representative.
+    EXPECT_EQ(RunCli(kCli, {"--data", folder, "prepare", "我喜欢音乐。"}).out, "1\t0\t我喜欢音乐。\n");
+    const CliRun spoken = RunCli(kCli, {"--data", folder, "prepare", "--context", "我喜欢音乐。"});
+    EXPECT_EQ(spoken.out.rfind("1\t0\t我喜欢音", 0), 0u) << spoken.out;
+    EXPECT_EQ(spoken.out.find("乐"), std::string::npos) << spoken.out;
+
+    std::ifstream in(kData / "polyphone.bin", std::ios::binary);
+    const std::string model((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    WriteFile(PathOf(copy) / "polyphone.bin", model.substr(0, model.size() / 2));
+    const CliRun damaged = RunCli(kCli, {"--data", folder, "readings", "--context", "我喜欢音乐。"});
+    EXPECT_EQ(damaged.status, 0) << damaged.err;
+    EXPECT_NE(damaged.err.find("polyphone model is not used"), std::string::npos) << damaged.err;
+    EXPECT_NE(damaged.err.find("truncated"), std::string::npos) << damaged.err;
+    EXPECT_NE(damaged.out.find("乐\tyue4"), std::string::npos) << damaged.out;  // the word 音乐
+}
+
+}  // namespace

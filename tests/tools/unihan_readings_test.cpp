@@ -70,6 +70,32 @@ TEST(UnihanReadings, OrdersByFrequencyThenMandarinThenDictionaries) {
     EXPECT_TRUE(u.Get(0x9999).empty());
 }
 
+// An erhua reading never leads; a neutral one only for a particle (neutral
+// at least ten times all toned readings together); every reading stays.
+TEST(UnihanReadings, TonedReadingFirstUnlessAParticle) {
+    const struct {
+        const char* lines;
+        const char* spelled;
+    } cases[] = {
+        {"U+513F\tkHanyuPinlu\tr(3254) ér(581)\nU+513F\tkMandarin\tér", "er2 r5"},
+        {"U+513F\tkHanyuPinlu\tr(3254) ér(581)\nU+513F\tkHanyuPinyin\t1.1:ér,rén", "er2 r5 ren2"},
+        {"U+513F\tkHanyuPinlu\tzi(6853) zǐ(1114)", "zi35"},
+        {"U+513F\tkHanyuPinlu\tshi(908) shí(267)\nU+513F\tkMandarin\tshí shì", "shi254"},
+        {"U+513F\tkHanyuPinlu\tde(7394) dì(4976)", "di4 de5"},
+        {"U+513F\tkHanyuPinlu\tle(30101) liǎo(654) liào(19)", "le5 liao34"},
+        {"U+513F\tkHanyuPinlu\tzhe(10643) zháo(545) zhuó(125) zhāo(15)", "zhe5 zhao21 zhuo2"},
+        {"U+513F\tkHanyuPinlu\tya(1018) yā(398)", "ya15"},
+        {"U+513F\tkHanyuPinlu\tmen(14950)", "men5"},
+        {"U+513F\tkHanyuPinlu\tr(10)", "r5"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.lines);
+        UnihanReadings u;
+        u.Read(in);
+        EXPECT_EQ(Spell(u.Get(0x513F)), c.spelled) << c.lines;
+    }
+}
+
 TEST(UnihanReadings, KeepsAtMostSixSyllables) {
     UnihanReadings u;
     u.AddLine("U+6B38\tkHanyuPinyin\t1.1:ā,bā,cā,dā,fā,gā,hā,jā");

@@ -1,5 +1,6 @@
 // Speech preparation: time from SpeakText to the voice's first Speak call for
-// texts of 100, 10,000 and 1,000,000 characters, and the scan's throughput.
+// texts of 100, 10,000 and 1,000,000 characters (with ContextReadings 0 and
+// 1), and the scan's throughput.
 // Usage: bench_speech [DATA_FOLDER]   (without it the lexicon is empty; the
 // reading rules still run for every unit)
 #include <algorithm>
@@ -11,6 +12,8 @@
 
 #include "lexicon/dict.h"
 #include "lexicon/representative.h"
+#include "rules/polyphone_model.h"
+#include "text/data_file.h"
 #include "speech/simulated_voice.h"
 #include "speech/speech_engine.h"
 
@@ -44,9 +47,13 @@ public:
 
 int main(int argc, char** argv) {
     CDict dict;
+    PolyphoneModel model;
     if (argc > 1) {
         dict.LoadToneReadings(argv[1]);
         dict.LoadGbReadings(argv[1]);
+        dict.LoadWordDictionary(argv[1]);
+        std::string error;
+        if (!model.Load(DataFilePath(argv[1], kPolyphoneModelFile), error)) std::printf("no model: %s\n", error.c_str());
     }
     BuildRepresentativeMap();
 
@@ -67,6 +74,7 @@ int main(int argc, char** argv) {
     config.Voices = &voices;
     config.Notify = &target;
     config.Dict = &dict;
+    config.Model = &model;
     config.Settings = BindSpeechSettings(settings);
     SpeechEngine engine(config);
     engine.StartEngine();
@@ -75,7 +83,9 @@ int main(int argc, char** argv) {
     voice->SetPace(SimulatedPace::Manual);
     // Median of 7 runs a size; the first run of a size also pays for the
     // scan's first copy of the text into fresh memory.
+    for (int context : {0, 1})
     for (size_t units : {100u, 10000u, 1000000u}) {
+        settings.ContextReadings = context;
         const AString text = Wide(MakeText(units));
         std::vector<double> times;
         for (int run = 0; run < 7; run++) {
@@ -88,8 +98,8 @@ int main(int argc, char** argv) {
         }
         const double first = times[0];
         std::sort(times.begin(), times.end());
-        std::printf("first Speak after SpeakText, %8zu units: median %.3f ms, first run %.3f ms\n", units,
-                    times[times.size() / 2] * 1e3, first * 1e3);
+        std::printf("first Speak after SpeakText, ContextReadings=%d, %8zu units: median %.3f ms, first run %.3f ms\n",
+                    context, units, times[times.size() / 2] * 1e3, first * 1e3);
     }
     engine.StopAndWait();
     engine.ShutdownEngine();

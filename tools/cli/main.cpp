@@ -1,6 +1,7 @@
 // zhorvan-cli: the console front end to the lexicon, the reading rules, the
 // speech preparation and the code pages. Text comes in and goes out as UTF-8.
-//   zhorvan-cli [--data DIR] [--lang N] COMMAND TEXT     (TEXT "-": standard input)
+//   zhorvan-cli [--data DIR] [--lang N] COMMAND [--context] TEXT     (TEXT "-": standard input)
+// --context (readings, prepare): readings from the sentence, as with ContextReadings=1.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include "lexicon/reading_files.h"
 #include "lexicon/syllable.h"
 #include "lexicon/word_dict.h"
+#include "rules/polyphone_model.h"
 #include "speech/speech_scan.h"
 #include "text/big5.h"
 #include "text/code_pages.h"
@@ -27,7 +29,7 @@ namespace {
 int Usage(const char* problem) {
     std::fprintf(stderr,
                  "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] "
-                 "segment|pinyin|info|readings|prepare|big5 TEXT|-)\n",
+                 "segment|pinyin|info|readings|prepare|big5 TEXT|-; readings and prepare take --context)\n",
                  problem);
     return 2;
 }
@@ -35,11 +37,12 @@ int Usage(const char* problem) {
 // Runs the speech preparation's scan over the text and prints, for every
 // character but blanks, the reading that speech will use (syllable and tone
 // digit) or "-" where the rules decline or the character is not read.
-int Readings(const CDict& dict, const AString& wide) {
+int Readings(const CDict& dict, const AString& wide, bool context, const PolyphoneModel* model) {
     const char16_t* u = wide.WideData();
     const int n = wide.GetCharCount();
     std::vector<std::string> decided(static_cast<size_t>(n));
     SpeechScan scan(dict);
+    scan.SetContextReadings(context, model);
     scan.SetReadingSink([&](int pos, const AString&, const AString& pinyin, int tone) {
         if (pinyin.IsEmpty() || pos < 0 || pos >= n) return;
         AString syllable = pinyin;
@@ -184,7 +187,16 @@ void LoadData(const std::string& command, const std::string& folder, CDict& dict
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args = Utf8Arguments(argc, argv);
+    std::vector<std::string> args = Utf8Arguments(argc, argv);
+    bool context = false;
+    for (size_t a = 1; a + 1 < args.size();) {
+        if (args[a] == "--context") {
+            context = true;
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(a));
+        } else {
+            a++;
+        }
+    }
     const size_t count = args.size();
     std::vector<std::string> folders = DataFolderCandidates();
     int uiLanguage = 0;
@@ -235,8 +247,16 @@ int main(int argc, char** argv) {
         LoadData(command, folder, dict, watch);
         if (!watch.Empty()) return DataProblem(where, watch);
     }
-    if (command == "readings") return Readings(dict, wide);
-    if (command == "prepare") return PrintPreparedPieces(dict, wide);
+    if (context && command != "readings" && command != "prepare") return Usage("--context is for readings and prepare");
+    PolyphoneModel model;
+    if (context) {
+        dict.LoadWordDictionary(folder);
+        std::string error;
+        if (!model.Load(DataFilePath(folder, kPolyphoneModelFile), error))
+            std::fprintf(stderr, "zhorvan-cli: the polyphone model is not used: %s\n", error.c_str());
+    }
+    if (command == "readings") return Readings(dict, wide, context, &model);
+    if (command == "prepare") return PrintPreparedPieces(dict, wide, std::cout, context, &model);
     if (command == "segment") return PrintSegments(dict, units);
     if (command == "pinyin") return PrintPinyin(dict, units);
     if (command == "info") return PrintInfo(dict, units, uiLanguage);

@@ -42,7 +42,8 @@ int PrintPreparedPieces(const CDict& dict, const AString& wideText) {
     return PrintPreparedPieces(dict, wideText, std::cout);
 }
 
-int PrintPreparedPieces(const CDict& dict, const AString& wideText, std::ostream& out) {
+int PrintPreparedPieces(const CDict& dict, const AString& wideText, std::ostream& out, bool context,
+                        const PolyphoneModel* model) {
     BuildRepresentativeMap();
     SimulatedVoiceSystem voices;
     SimulatedVoiceOptions options;
@@ -50,6 +51,7 @@ int PrintPreparedPieces(const CDict& dict, const AString& wideText, std::ostream
     voices.SetOptions(options);
     PrepareTarget target;
     SpeechSettingsRecord settings;
+    settings.ContextReadings = context ? 1 : 0;
 
     std::mutex piecesLock;
     std::vector<typStrInfo> pieces;
@@ -58,6 +60,7 @@ int PrintPreparedPieces(const CDict& dict, const AString& wideText, std::ostream
     config.Notify = &target;
     config.MainWnd = kMainWindow;
     config.Dict = &dict;
+    config.Model = model;
     config.Settings = BindSpeechSettings(settings);
     config.EndPauseMs = 0;
     config.OnPiece = [&](const typStrInfo& piece) {

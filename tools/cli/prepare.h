@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "lexicon/dict.h"
+#include "rules/polyphone_model.h"
 #include "text/astring.h"
 
 // Runs the speech engine with the simulated voice at instant pace on the
@@ -12,4 +13,6 @@
 // dict must hold the character readings. Returns 0, or 1 when the engine did
 // not finish speaking the text.
 int PrintPreparedPieces(const CDict& dict, const AString& wideText);
-int PrintPreparedPieces(const CDict& dict, const AString& wideText, std::ostream& out);
+// With context, the engine runs with ContextReadings=1 and model (may be null).
+int PrintPreparedPieces(const CDict& dict, const AString& wideText, std::ostream& out, bool context = false,
+                        const PolyphoneModel* model = nullptr);

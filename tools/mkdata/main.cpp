@@ -6,6 +6,7 @@
 //   mkdata definitions <Unihan_Readings.txt> <Unihan_Variants.txt> <cedict_ts.u8> <out-dir>
 //   mkdata usage <frequencyjunda.txt.js> <out-dir>
 //   mkdata sort <Unihan_IRGSources.txt> <out-dir>
+//   mkdata polyphone <polyphone-model folder> <out-dir>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,7 @@
 #include "tools/mkdata/component_data.h"
 #include "tools/mkdata/js_template.h"
 #include "tools/mkdata/junda.h"
+#include "tools/mkdata/polyphone_data.h"
 #include "tools/mkdata/reading_data.h"
 #include "tools/mkdata/unihan_field.h"
 
@@ -189,6 +191,22 @@ int BuildSort(const std::string& unihanPath, const std::string& outDir) {
 
 }  // namespace
 
+// The polyphone model in the program's layout, read back before it counts as built.
+int BuildPolyphone(const std::string& folder, const std::string& outDir) {
+    PolyphoneModelData data;
+    std::string error;
+    if (!ReadPolyphoneModelFolder(folder, data, error)) return Fail(error);
+    const std::string path = DataFilePath(outDir, kPolyphoneModelFile);
+    const std::string bytes = SerializePolyphoneModel(data);
+    std::ofstream out(path, std::ios::binary);
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !out.flush())
+        return Fail("cannot write " + path);
+    out.close();
+    PolyphoneModel model;
+    if (!model.Load(path, error)) return Fail(error);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     const std::string step = argc > 1 ? argv[1] : "";
     if (argc == 5 && step == "readings") return BuildReadings(argv[2], argv[3], argv[4]);
@@ -198,6 +216,7 @@ int main(int argc, char** argv) {
     if (argc == 6 && step == "definitions") return BuildDefinitions(argv[2], argv[3], argv[4], argv[5]);
     if (argc == 4 && step == "usage") return BuildUsage(argv[2], argv[3]);
     if (argc == 4 && step == "sort") return BuildSort(argv[2], argv[3]);
+    if (argc == 4 && step == "polyphone") return BuildPolyphone(argv[2], argv[3]);
     std::fprintf(stderr,
                  "usage: mkdata readings <Unihan_Readings.txt> <frequencyjunda.txt.js> <out-dir>\n"
                  "       mkdata big5 <Unihan_Variants.txt> <out-dir>\n"
@@ -205,6 +224,7 @@ int main(int argc, char** argv) {
                  "       mkdata components <cjk-decomp.txt.js> <stroke.dict.yaml> <out-dir>\n"
                  "       mkdata definitions <Unihan_Readings.txt> <Unihan_Variants.txt> <cedict_ts.u8> <out-dir>\n"
                  "       mkdata usage <frequencyjunda.txt.js> <out-dir>\n"
-                 "       mkdata sort <Unihan_IRGSources.txt> <out-dir>\n");
+                 "       mkdata sort <Unihan_IRGSources.txt> <out-dir>\n"
+                 "       mkdata polyphone <polyphone-model folder> <out-dir>\n");
     return 2;
 }

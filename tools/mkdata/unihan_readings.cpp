@@ -108,6 +108,36 @@ void UnihanReadings::Read(std::istream& in) {
     while (std::getline(in, line)) AddLine(line);
 }
 
+namespace {
+
+// A neutral reading leads only for a particle: its kHanyuPinlu frequency at
+// least this many times that of all toned readings together.
+constexpr int kParticleRatio = 10;
+
+// An erhua "r" never leads; a neutral reading leads only for a particle (or
+// when there are no frequencies to tell); otherwise the first toned reading of seq (the most frequent one) moves to
+// the front, the others keeping their order.
+void PutTonedReadingFirst(std::vector<std::string_view>& seq, const std::vector<std::pair<std::string, int>>& pinlu) {
+    std::string syllable;
+    int tone = 0;
+    const auto toned = [&](std::string_view m) { return ParseMarkedSyllable(m, syllable, tone) && tone != 5 && syllable != "r"; };
+    if (seq.empty() || toned(seq.front())) return;
+    ParseMarkedSyllable(seq.front(), syllable, tone);
+    if (syllable != "r") {
+        long long neutral = 0, tonedSum = 0;
+        for (const auto& [marked, freq] : pinlu) {
+            if (!ParseMarkedSyllable(marked, syllable, tone)) continue;
+            (tone == 5 ? neutral : tonedSum) += freq;
+        }
+        // Without frequencies the dictionaries' order stands.
+        if (pinlu.empty() || neutral >= kParticleRatio * tonedSum) return;
+    }
+    const auto first = std::find_if(seq.begin(), seq.end(), toned);
+    if (first != seq.end()) std::rotate(seq.begin(), first, first + 1);
+}
+
+}  // namespace
+
 ReadingList UnihanReadings::Get(char32_t cp, size_t maxSyllables) const {
     ReadingList out;
     const auto it = sources_.find(cp);
@@ -121,6 +151,7 @@ ReadingList UnihanReadings::Get(char32_t cp, size_t maxSyllables) const {
     for (const auto& p : pinlu) seq.push_back(p.first);
     for (const auto& list : src.ranked)
         for (const auto& r : list) seq.push_back(r);
+    PutTonedReadingFirst(seq, pinlu);
 
     for (std::string_view marked : seq) {
         std::string syllable;

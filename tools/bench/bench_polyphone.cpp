@@ -1,0 +1,158 @@
+// Readings of labelled polyphonic characters (one a sentence, marked ▁X▁)
+// as the speech preparation chooses them, and the polyphone model's speed.
+// Usage: bench_polyphone DATA_FOLDER DEV_FOLDER   (DEV_FOLDER: dev.sent, dev.lb)
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "lexicon/dict.h"
+#include "lexicon/representative.h"
+#include "lexicon/syllable.h"
+#include "rules/context_readings.h"
+#include "rules/polyphone_model.h"
+#include "speech/speech_scan.h"
+#include "text/code_pages.h"
+#include "text/data_file.h"
+#include "text/gbk.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Item {
+    std::u16string text;
+    int pos = 0;
+    std::string label;  // "lv4"
+};
+
+bool ReadItems(const std::string& folder, std::vector<Item>& items) {
+    std::ifstream sent(folder + "/dev.sent"), lb(folder + "/dev.lb");
+    if (!sent || !lb) return false;
+    const std::string mark = "\xE2\x96\x81";  // U+2581
+    std::string line, label;
+    while (std::getline(sent, line) && std::getline(lb, label)) {
+        const size_t a = line.find(mark);
+        const size_t b = a == std::string::npos ? a : line.find(mark, a + mark.size());
+        if (b == std::string::npos) continue;
+        const std::string before = line.substr(0, a);
+        const std::string plain = before + line.substr(a + mark.size(), b - a - mark.size()) + line.substr(b + mark.size());
+        Item it;
+        const AString w = Utf8ToUtf16(plain.data(), static_cast<int>(plain.size()));
+        it.text.assign(reinterpret_cast<const char16_t*>(w.GetString()), static_cast<size_t>(w.GetLength() / 2));
+        it.pos = Utf8ToUtf16(before.data(), static_cast<int>(before.size())).GetLength() / 2;
+        while (!label.empty() && (label.back() == '\r' || label.back() == ' ')) label.pop_back();
+        for (size_t i; (i = label.find("u:")) != std::string::npos;) label.replace(i, 2, "v");
+        it.label = label;
+        items.push_back(std::move(it));
+    }
+    return !items.empty();
+}
+
+// The reading the scan decides at pos ("" when it declines).
+std::string ScanReading(const CDictTop& dict, const Item& it, bool context, const PolyphoneModel* model) {
+    SpeechScan scan(dict);
+    scan.SetContextReadings(context, model);
+    std::string got;
+    scan.SetReadingSink([&](int pos, const AString&, const AString& pinyin, int tone) {
+        if (pos != it.pos || pinyin.IsEmpty()) return;
+        AString s = pinyin;
+        ExpandSyllable(s);
+        got = std::string(s.GetString()) + static_cast<char>('0' + (tone == 0 ? 5 : tone));
+    });
+    scan.Start(AString::FromBytes(reinterpret_cast<const char*>(it.text.data()), static_cast<int>(2 * it.text.size())));
+    while (!scan.Finished()) scan.Step(nullptr);
+    return got;
+}
+
+std::string FirstReading(const CDictTop& dict, char16_t unit) {
+    const CharKey key = WideCharToGbk(unit);
+    CharReadings readings;
+    if (key) GetCharReadings(dict, key, readings);
+    if (readings.empty()) return "";
+    return std::string(readings[0].first.GetString()) + static_cast<char>('0' + readings[0].second);
+}
+
+double Share(int right, int of) { return of ? 100.0 * right / of : 0.0; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: bench_polyphone DATA_FOLDER DEV_FOLDER\n");
+        return 2;
+    }
+    const std::string data = argv[1];
+    std::vector<Item> items;
+    if (!ReadItems(argv[2], items)) {
+        std::fprintf(stderr, "bench_polyphone: cannot read %s/dev.sent and dev.lb\n", argv[2]);
+        return 2;
+    }
+    CDict dict;
+    if (!dict.LoadToneReadings(data) || !dict.LoadGbReadings(data) || !dict.LoadWordDictionary(data)) {
+        std::fprintf(stderr, "bench_polyphone: cannot load the readings and words in %s\n", data.c_str());
+        return 2;
+    }
+    BuildRepresentativeMap();
+    PolyphoneModel model;
+    std::string error;
+    if (!model.Load(DataFilePath(data, kPolyphoneModelFile), error)) {
+        std::fprintf(stderr, "bench_polyphone: %s\n", error.c_str());
+        return 2;
+    }
+
+    int ruled = 0, ruledRight = 0, rulesFirst = 0, contextFirst = 0, modelRight = 0;
+    for (const Item& it : items) {
+        const std::string first = FirstReading(dict, it.text[static_cast<size_t>(it.pos)]);
+        const std::string rules = ScanReading(dict, it, false, nullptr);
+        if (!rules.empty()) {
+            ruled++;
+            ruledRight += rules == it.label;
+        }
+        rulesFirst += (rules.empty() ? first : rules) == it.label;
+        const std::string context = ScanReading(dict, it, true, &model);
+        contextFirst += (context.empty() ? first : context) == it.label;
+
+        // The model alone over the whole line, among its own candidates.
+        std::vector<float> f;
+        model.Features(it.text.data(), static_cast<int>(it.text.size()), f);
+        if (const auto* cands = model.Candidates(it.text[static_cast<size_t>(it.pos)])) {
+            int best = -1;
+            float bestScore = 0;
+            for (std::uint16_t c : *cands) {
+                const float s = model.Score(&f[static_cast<size_t>(it.pos) * kModelFeatures], c);
+                if (best < 0 || s > bestScore) best = c, bestScore = s;
+            }
+            modelRight += best >= 0 && model.ClassName(best) == it.label;
+        }
+    }
+    const int n = static_cast<int>(items.size());
+    std::printf("%d labelled characters\n", n);
+    std::printf("rules where they decide            %6.2f %%  (%d of %d decided, %.1f %% of all)\n",
+                Share(ruledRight, ruled), ruledRight, ruled, Share(ruled, n));
+    std::printf("rules, else the first reading      %6.2f %%  (%d)\n", Share(rulesFirst, n), rulesFirst);
+    std::printf("--context, else the first reading  %6.2f %%  (%d)\n", Share(contextFirst, n), contextFirst);
+    std::printf("model alone, its own candidates    %6.2f %%  (%d)\n", Share(modelRight, n), modelRight);
+
+    // Speed: the features of every sentence, plus the scores at the labelled position.
+    long long chars = 0;
+    double sum = 0;
+    const Clock::time_point start = Clock::now();
+    const std::clock_t cpuStart = std::clock();
+    std::vector<float> f;
+    do {
+        for (const Item& it : items) {
+            model.Features(it.text.data(), static_cast<int>(it.text.size()), f);
+            sum += model.Score(&f[static_cast<size_t>(it.pos) * kModelFeatures], 0);
+            chars += static_cast<long long>(it.text.size());
+        }
+    } while (std::chrono::duration<double>(Clock::now() - start).count() < 2.0);
+    const double s = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    // CPU time counts what one core gives when other work shares the machine.
+    std::printf("model speed                        %.0f chars/s of CPU time, %.0f chars/s of wall time (checksum %.3g)\n",
+                chars / cpu, chars / s, sum);
+    return 0;
+}
