@@ -51,7 +51,9 @@ int Readings(const CDict& dict, const AString& wide) {
     for (int p = 0; p < n; p++) {
         if (IsLookAheadBlank(u[p]) || u[p] == u'\n' || u[p] == u'\t') continue;
         const std::string& r = decided[static_cast<size_t>(p)];
-        std::cout << Utf16ToUtf8(u + p, 1) << '\t' << (r.empty() ? "-" : r) << '\n';
+        const int len = p + 1 < n && u[p] >= 0xD800 && u[p] <= 0xDBFF && u[p + 1] >= 0xDC00 && u[p + 1] <= 0xDFFF ? 2 : 1;
+        std::cout << Utf16ToUtf8(u + p, len) << '\t' << (r.empty() ? "-" : r) << '\n';
+        p += len - 1;
     }
     return 0;
 }
@@ -207,8 +209,9 @@ int main(int argc, char** argv) {
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     }
     if (!IsValidUtf8(text)) return Usage("the text is not UTF-8");
-    const AString wide = Utf8ToUtf16(text.data(), static_cast<int>(text.size()));
-    const std::u16string_view units(wide.WideData(), static_cast<size_t>(wide.GetCharCount()));
+    const std::u16string decoded = Utf8ToUnits(text);
+    const AString wide(decoded.data(), static_cast<int>(decoded.size()));
+    const std::u16string_view units(decoded);
 
     const Command* found = nullptr;
     for (const Command& c : kCommands)
