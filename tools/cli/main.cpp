@@ -20,6 +20,9 @@
 #include "tools/cli/cli_platform.h"
 #include "tools/cli/display_commands.h"
 #include "tools/cli/prepare.h"
+#ifdef ZH_HAVE_ESPEAK
+#include "tools/cli/speak.h"
+#endif
 
 namespace {
 
@@ -27,7 +30,7 @@ namespace {
 int Usage(const char* problem) {
     std::fprintf(stderr,
                  "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] "
-                 "segment|pinyin|info|readings|prepare|big5 TEXT|-)\n",
+                 "segment|pinyin|info|readings|prepare|big5|speak TEXT|-, or wav TEXT|- FILE)\n",
                  problem);
     return 2;
 }
@@ -104,6 +107,9 @@ struct Command {
 constexpr Command kCommands[] = {
     {"segment", {kToneMaskFile, true}},   {"pinyin", {kToneMaskFile, true}},   {"info", {kToneMaskFile, true}},
     {"readings", {kToneMaskFile, false}}, {"prepare", {kToneMaskFile, false}}, {"big5", {kBig5TableFile, false}},
+#ifdef ZH_HAVE_ESPEAK
+    {"speak", {kToneMaskFile, false}},    {"wav", {kToneMaskFile, false}},
+#endif
 };
 
 bool HasFile(const std::string& folder, const char* name) {
@@ -200,7 +206,8 @@ int main(int argc, char** argv) {
             return Usage(("bad option " + args[i]).c_str());
         }
     }
-    if (count < i || count - i != 2) return Usage("expected a command and a text");
+    const bool wav = i < count && args[i] == "wav";
+    if (count < i || count - i != (wav ? 3u : 2u)) return Usage(wav ? "expected wav, a text and a file" : "expected a command and a text");
     const std::string command = args[i];
     std::string text = args[i + 1];
     if (text == "-") {
@@ -240,6 +247,10 @@ int main(int argc, char** argv) {
     }
     if (command == "readings") return Readings(dict, wide);
     if (command == "prepare") return PrintPreparedPieces(dict, wide);
+#ifdef ZH_HAVE_ESPEAK
+    if (command == "speak") return SpeakText(dict, wide, std::string(), std::cout);
+    if (command == "wav") return SpeakText(dict, wide, args[i + 2], std::cout);
+#endif
     if (command == "segment") return PrintSegments(dict, units);
     if (command == "pinyin") return PrintPinyin(dict, units);
     if (command == "info") return PrintInfo(dict, units, uiLanguage);
