@@ -117,7 +117,7 @@ public:
     std::vector<std::pair<bool, std::u16string>> Spoken() const;
     void NoteSpoken(bool mandarin, const std::u16string& text);
 
-    std::mutex SynthLock;  // espeak-ng is one per process: held around every synthesis
+    static inline std::mutex SynthLock;  // espeak-ng is one per process: held around every synthesis
 
 private:
     int SampleRate = 0;
