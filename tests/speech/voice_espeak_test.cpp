@@ -131,6 +131,52 @@ TEST_F(EspeakTest, WordEventsInOrderWithUnitPositions) {
     }
 }
 
+TEST_F(EspeakTest, NumberedStreamsInOrderAndAPurgeEndsTheCurrentOne) {
+    std::unique_ptr<Voice> voice;
+    ASSERT_EQ(system.CreateVoice(voice), kVoiceOk);
+    const std::uint64_t all = EventBit(kEventStartInputStream) | EventBit(kEventEndInputStream) | EventBit(kEventWordBoundary);
+    voice->SetInterest(all, all);
+    voice->SetVoice(Token(system, u"Language=804"));
+    ASSERT_EQ(voice->SetWaveFileOutput(TempWav("streams").u16string().c_str()), kVoiceOk);
+    std::uint32_t numbers[3] = {};
+    for (std::uint32_t& n : numbers) ASSERT_EQ(voice->Speak(u"你好", kSpeakAsync, &n), kVoiceOk);
+    EXPECT_EQ(voice->WaitUntilDone(60000), kVoiceOk);
+    EXPECT_EQ(numbers[0] + 1, numbers[1]);
+    EXPECT_EQ(numbers[1] + 1, numbers[2]);
+    VoiceEvent events[32];
+    std::uint32_t n = 0;
+    voice->GetEvents(32, events, &n);
+    std::vector<std::string> seen;
+    for (std::uint32_t i = 0; i < n; ++i)
+        seen.push_back(std::to_string(events[i].Id) + "/" + std::to_string(events[i].StreamNumber - numbers[0]) + "/" +
+                       std::to_string(events[i].InputPos));
+    const std::vector<std::string> expected = {"1/0/0", "5/0/0", "5/0/1", "2/0/2", "1/1/0", "5/1/0", "5/1/1",
+                                               "2/1/2", "1/2/0", "5/2/0", "5/2/1", "2/2/2"};
+    EXPECT_EQ(seen, expected);
+
+    // Paused in the middle of a long stream, a purge ends it and drops the next.
+    std::u16string text;
+    for (int i = 0; i < 400; ++i) text += u"银行行长了解情况。";
+    std::uint32_t stream = 0;
+    ASSERT_EQ(voice->Speak(text.c_str(), kSpeakAsync, &stream), kVoiceOk);
+    ASSERT_EQ(voice->Speak(text.c_str(), kSpeakAsync, nullptr), kVoiceOk);
+    VoiceStatus status;
+    ASSERT_TRUE(WaitUntil([&] { return voice->GetStatus(status) == kVoiceOk && status.CurrentStream == stream && status.InputWordPos > 0; }));
+    voice->Pause();
+    EXPECT_EQ(voice->WaitUntilDone(300), kVoiceFalse);
+    ASSERT_EQ(voice->Speak(nullptr, kSpeakPurgeBeforeSpeak, nullptr), kVoiceOk);
+    voice->Resume();
+    EXPECT_EQ(voice->WaitUntilDone(10000), kVoiceOk);
+    EXPECT_EQ(voice->CloseWaveOutput(), kVoiceOk);
+    voice->GetStatus(status);
+    EXPECT_EQ(status.RunningState, kRunStateDone);
+    EXPECT_EQ(status.CurrentStream, stream);  // the second long stream never started
+    EXPECT_LT(status.InputWordPos, text.size() / 2);
+    bool ended = false;
+    while (voice->GetEvents(1, events, nullptr) == kVoiceOk) ended = ended || (events[0].Id == kEventEndInputStream && events[0].StreamNumber == stream);
+    EXPECT_TRUE(ended);
+}
+
 TEST_F(EspeakTest, WaveFileIsValidAndGrowsWithTheText) {
     const VoiceTokenPtr zh = Token(system, u"Language=804");
     std::u16string text = u"你好";
