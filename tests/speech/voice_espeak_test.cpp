@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <espeak-ng/speak_lib.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -196,24 +197,38 @@ TEST_F(EspeakTest, WaveFileIsValidAndGrowsWithTheText) {
     EXPECT_EQ(voice->SetWaveFileOutput(u"/nonexistent-folder/x.wav"), kVoiceErrFileNotFound);
 }
 
+// The mean absolute sample of a WAV file's data.
+double Loudness(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    double sum = 0;
+    size_t n = 0;
+    for (size_t at = 44; at + 1 < s.size(); at += 2, ++n)
+        sum += std::abs(static_cast<std::int16_t>(Le(s, at, 2)));
+    return n ? sum / static_cast<double>(n) : 0;
+}
+
 TEST_F(EspeakTest, RateAndVolumeRanges) {
     std::unique_ptr<Voice> voice;
     ASSERT_EQ(system.CreateVoice(voice), kVoiceOk);
     EXPECT_EQ(voice->SetRate(11), kVoiceErrInvalidArg);
+    EXPECT_EQ(voice->SetRate(-11), kVoiceErrInvalidArg);
     EXPECT_EQ(voice->SetVolume(101), kVoiceErrInvalidArg);
-    // A faster rate makes a shorter sound; the volume scales the samples.
-    const VoiceTokenPtr en = Token(system, u"Gender=Male");
-    std::uint32_t bytes[2];
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(voice->SetRate(i ? 10 : -10), kVoiceOk);
+    voice->SetVoice(Token(system, u"Gender=Male"));
+    // (rate, volume) -> data bytes and loudness of the same sentence.
+    const auto speak = [&](std::int32_t rate, std::uint16_t volume) {
+        EXPECT_EQ(voice->SetRate(rate), kVoiceOk);
+        EXPECT_EQ(voice->SetVolume(volume), kVoiceOk);
         const fs::path wav = TempWav("rate");
-        voice->SetVoice(en);
         voice->SetWaveFileOutput(wav.u16string().c_str());
         voice->Speak(u"one two three four five", 0, nullptr);
         voice->CloseWaveOutput();
-        bytes[i] = ReadWav(wav).dataBytes;
-    }
-    EXPECT_GT(bytes[0], 2 * bytes[1]);
+        return std::make_pair(ReadWav(wav).dataBytes, Loudness(wav));
+    };
+    const auto slow = speak(-10, 100), fast = speak(10, 100), quiet = speak(0, 20), loud = speak(0, 100);
+    EXPECT_GT(slow.first, 2 * fast.first);  // a faster rate makes a shorter sound
+    EXPECT_LT(quiet.second, 0.5 * loud.second);
+    EXPECT_GT(quiet.second, 0.0);
 }
 
 // espeak-ng's phonemes of everything synthesised while the trace is on.
