@@ -119,5 +119,10 @@ int SpeechEngine::ResumeStart(const typStrInfo& piece, int start) const {
         const int len = Units(piece);
         for (int k = 0; k < kWordStartSearch && start > 0 && start < len && IsAsciiLetter(u[start]); ++k) --start;
     }
-    return std::max(0, std::min(start, Units(piece)));
+    start = std::max(0, std::min(start, Units(piece)));
+    const auto* u = reinterpret_cast<const char16_t*>(piece.text.GetString());
+    if (start > 0 && start < Units(piece) && u[start] >= 0xDC00 && u[start] <= 0xDFFF && u[start - 1] >= 0xD800 &&
+        u[start - 1] <= 0xDBFF)
+        --start;  // never inside a surrogate pair
+    return start;
 }

@@ -31,6 +31,8 @@ bool IsAsciiLetterUnit(char16_t u) { return (u >= u'a' && u <= u'z') || (u >= u'
 bool IsUpper(char16_t u) { return u >= u'A' && u <= u'Z'; }
 bool IsLower(char16_t u) { return u >= u'a' && u <= u'z'; }
 bool IsClausePunctuation(char c) { return c && std::strchr(kClausePunctuation, c); }
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // The GBK form of a unit as a zero-terminated text: empty for 0, the code
 // page's default character for a unit without a GBK form.
@@ -51,7 +53,10 @@ void GbkText(char16_t unit, char out[3]) {
 char16_t NextUnit(const char16_t* u, int n, int& q) {
     for (int k = 0; k < 3; ++k, ++q) {
         if (q >= n) return 0;
-        if (!IsLookAheadBlank(u[q])) return u[q++];
+        if (IsLookAheadBlank(u[q])) continue;
+        const char16_t unit = u[q++];
+        if (IsHighSurrogate(unit) && q < n && IsLowSurrogate(u[q])) ++q;  // a pair is one character
+        return unit;
     }
     return 0;
 }
@@ -137,12 +142,15 @@ int SpeechScan::Classify(bool prevChinese) {
 
 // Appends u[p], or the representative character of the reading chosen for
 // it: by the rules, or from the sentence where that reading is not the
-// character's first.
+// character's first. A surrogate pair goes through as its two units (p moves
+// on to the second), one "?" to the rules.
 void SpeechScan::ReadingStep() {
     const char16_t x = u_[p_];
+    const bool pair = IsHighSurrogate(x) && p_ + 1 < n_ && IsLowSurrogate(u_[p_ + 1]);
     char next[3][3] = {};
-    if (p_ < n_ - 1) {
-        int q = p_ + 1;
+    const int after = p_ + (pair ? 2 : 1);
+    if (after < n_) {
+        int q = after;
         char16_t n1 = NextUnit(u_, n_, q), n2 = 0, n3 = 0;
         if (n1) n2 = NextUnit(u_, n_, q);
         if (n2) n3 = NextUnit(u_, n_, q);
@@ -160,9 +168,9 @@ void SpeechScan::ReadingStep() {
     int tone = 0;
     const int ruled = ApplyReadingRules(dict_, ch, history_, next[0], next[1], next[2], pinyin, tone, !inTable);
     history_.Add(ch);
-    bool decided = (!inTable || ruled) && !pinyin.IsEmpty();
+    bool decided = !pair && (!inTable || ruled) && !pinyin.IsEmpty();
     bool keepChar = false;  // a context reading that is the character's first
-    if (context_) {
+    if (context_ && !pair) {
         const ContextChoice* c = ContextAt(p_);
         const bool rulesStand = c->source == ContextChoice::Model && inTable && ruled && !pinyin.IsEmpty() &&
                                 c->margin < kRulesStandBelowMargin;
@@ -177,6 +185,11 @@ void SpeechScan::ReadingStep() {
         }
     }
     if (readingSink_) readingSink_(p_, ch, decided ? pinyin : AString(), decided ? tone : 0);
+    if (pair) {
+        AppendUnit(x);
+        AppendUnit(u_[++p_]);
+        return;
+    }
 
     if (decided && !keepChar) {
         AString rep;

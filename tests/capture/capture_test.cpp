@@ -488,6 +488,15 @@ TEST(CaptureClipboard, ReadsEightBitTextInTheCodePageOfItsLocale) {
     EXPECT_EQ(detected, 1252);
 }
 
+TEST(CaptureClipboard, KeepsCharactersBeyondTheBasicPlaneWhole) {
+    const std::u16string text = u"𠮷了😀a𩸽";
+    SetClipboard({{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(text.c_str()), 2 * text.size() + 2)}});
+    AString out;
+    int detected = 0;
+    EXPECT_EQ(ReadClipboardText(10, out, 936, detected), static_cast<int>(2 * text.size()));
+    EXPECT_EQ(Text(out), text);
+}
+
 TEST(CaptureClipboard, ReadsTextOfferedOnlyAsBig5WithATraditionalLocale) {
     const LCID locale = 0x0404;
     SetClipboard({{CF_TEXT, std::string("\xA4\xA4\xA4\xE5\0", 5)},

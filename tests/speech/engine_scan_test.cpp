@@ -107,6 +107,28 @@ TEST_F(ScanTest, EdgesOfTheText) {
     Expect(u"你\u0E01好", {{1, 0, u"你\u0E01好"}});
 }
 
+TEST_F(ScanTest, CharactersBeyondTheBasicPlaneStayWhole) {
+    // 𠮷 U+20BB7, 𩸽 U+29E3D and 😀 U+1F600: two units each, unchanged, in one piece.
+    Expect(u"𠮷了", {{1, 0, u"𠮷了"}});
+    Expect(u"银行𩸽行", {{1, 0, u"银航𩸽形"}});
+    Expect(u"ab𩸽cd", {{0, 0, u"ab"}, {1, 2, u"𩸽cd"}});
+    Expect(u"hello 😀 world", {{0, 0, u"hello "}, {1, 6, u"😀 "}, {0, 9, u"world"}});
+    Expect(u"我😀USB线", {{1, 0, u"我😀"}, {0, 3, u"USB"}, {1, 6, u"线"}});
+    Expect(u"abc😀", {{0, 0, u"abc"}, {1, 3, u"😀"}});
+    Expect(u"😀", {{1, 0, u"😀"}});
+    // A lone surrogate is passed on as it is.
+    Expect(u"你\xD842", {{1, 0, u"你\xD842"}});
+
+    // The rules see one "?" for a pair, at the pair's first unit.
+    std::vector<std::pair<int, std::string>> asked;
+    SpeechScan scan(dict);
+    scan.SetReadingSink([&](int pos, const AString& ch, const AString&, int) { asked.emplace_back(pos, ch.GetString()); });
+    scan.Start(Wide(u"𠮷了😀"));
+    while (!scan.Finished()) scan.Step(nullptr);
+    const std::vector<std::pair<int, std::string>> expected = {{0, "?"}, {2, "\xC1\xCB"}, {3, "?"}};
+    EXPECT_EQ(asked, expected);
+}
+
 TEST(NextUnitTest, PassesOverAtMostThreeBlanks) {
     const std::u16string t = u"a \u3000\rb   c";
     int q = 1;
@@ -118,6 +140,12 @@ TEST(NextUnitTest, PassesOverAtMostThreeBlanks) {
     q = 5;
     EXPECT_EQ(NextUnit(t.data(), static_cast<int>(t.size()), q), 0);
     EXPECT_EQ(q, 8);
+    // A surrogate pair is one character: the look-ahead passes both units.
+    const std::u16string pair = u" 𠮷b";
+    q = 0;
+    EXPECT_EQ(NextUnit(pair.data(), static_cast<int>(pair.size()), q), 0xD842);
+    EXPECT_EQ(q, 3);
+    EXPECT_EQ(NextUnit(pair.data(), static_cast<int>(pair.size()), q), u'b');
     q = 6;
     EXPECT_EQ(NextUnit(t.data(), static_cast<int>(t.size()), q), u'c');
     EXPECT_EQ(q, 9);

@@ -149,6 +149,25 @@ TEST_F(RequeueTest, ReplayStepsBackFurther) {
     EXPECT_EQ(Resume(false), kText);
 }
 
+TEST(EngineRequeueTest, ResumeNeverStartsInsideASurrogatePair) {
+    EngineHarness h;
+    h.Settings.SoundPaySyncWord_Dialog = 1;
+    h.WordStart = [](int) -> std::intptr_t { return -1; };  // the owner knows no words
+    StartAt(h, SimulatedPace::Manual);
+    const std::u16string text = u"你好你好你𠮷好你好你好";  // 𠮷 at units 5 and 6
+    h.Engine->SpeakText(Wide(text), kReaderWnd);
+    ASSERT_TRUE(WaitUntil([&] { return h.Spoken().size() == 1; }));
+    StepAndPump(h, 8);  // stream start and the words at 0..5 and 7
+    ASSERT_EQ(h.Words(kReaderWnd).back(), (std::pair<int, int>{7, 8}));
+    h.Engine->Signal(SC_PAUSE);
+    ASSERT_TRUE(WaitUntil([&] { return h.Voice()->SpeakCalls().back().HasText == false; }));
+    h.Engine->SetSyncResume(true);
+    h.Engine->Signal(SC_REQUEUE);
+    ASSERT_TRUE(WaitUntil([&] { return h.Spoken().size() == 2; }));
+    // Two units back from 好 at 7 is the second unit of 𠮷: the resume takes the whole pair.
+    EXPECT_EQ(h.Spoken().back().Text, text.substr(5));
+}
+
 TEST(EngineSpeakTest, EmptyTextAndRateWhileIdleReportTheEnd) {
     EngineHarness h;
     StartAt(h, SimulatedPace::Instant);

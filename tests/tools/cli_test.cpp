@@ -63,6 +63,23 @@ TEST(Cli, SpeechPieces) {
     EXPECT_EQ(Cli(kData + "prepare 银行行长").out, "1\t0\t银航形常\n");
 }
 
+TEST(Cli, CharactersBeyondTheBasicPlane) {
+    // 𠮷 U+20BB7, 𩸽 U+29E3D, 😀 U+1F600: whole, and two units each in the offsets.
+    const struct { const char* args; const char* out; } cases[] = {
+        {"prepare 𠮷了", "1\t0\t𠮷了\n"},
+        {"prepare 'ab𩸽cd😀了 hello'", "0\t0\tab\n1\t2\t𩸽cd😀了 \n0\t10\thello\n"},
+        {"prepare 银行𠮷行长", "1\t0\t银航𠮷形常\n"},
+        {"readings 𠮷了", "𠮷\t-\n了\tle5\n"},
+        {"pinyin 𩸽好", "𩸽\t-\n好\thǎo, hāo, hào\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = Cli(kData + c.args);
+        EXPECT_EQ(r.status, 0) << c.args;
+        EXPECT_EQ(r.out, c.out) << c.args;
+    }
+    EXPECT_EQ(Cli(kData + "prepare -", "😀了").out, "1\t0\t😀了\n");
+}
+
 TEST(Cli, InformationPane) {
     const std::string hao = Cli(kData + "--lang 1 info 好").out;
     EXPECT_NE(hao.find("【分解】女子\n【笔顺】(折丿一)(折丨一)\n"), std::string::npos) << hao;

@@ -27,7 +27,10 @@ int PrintSegments(const CDictTop& dict, std::u16string_view units) {
 int PrintPinyin(const CDictTop& dict, std::u16string_view units) {
     for (size_t i = 0; i < units.size(); i++) {
         if (IsBlank(units[i])) continue;
-        const std::u16string_view unit = units.substr(i, 1);
+        const bool pair = i + 1 < units.size() && units[i] >= 0xD800 && units[i] <= 0xDBFF && units[i + 1] >= 0xDC00 &&
+                          units[i + 1] <= 0xDFFF;
+        const std::u16string_view unit = units.substr(i, pair ? 2 : 1);
+        if (pair) ++i;
         AString pinyin;
         GetPinyinText(dict, GbkFromUtf16(unit), nullptr, &pinyin, true, false, false);
         std::cout << Utf16ToUtf8(unit) << '\t' << (pinyin.IsEmpty() ? "-" : GbkToUtf8(pinyin)) << '\n';

@@ -22,6 +22,9 @@
 #include "tools/cli/cli_platform.h"
 #include "tools/cli/display_commands.h"
 #include "tools/cli/prepare.h"
+#ifdef ZH_HAVE_ESPEAK
+#include "tools/cli/speak.h"
+#endif
 
 namespace {
 
@@ -29,7 +32,8 @@ namespace {
 int Usage(const char* problem) {
     std::fprintf(stderr,
                  "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] "
-                 "segment|pinyin|info|readings|prepare|big5 TEXT|-; readings and prepare take --context)\n",
+                 "segment|pinyin|info|readings|prepare|big5|speak TEXT|-, or wav TEXT|- FILE; "
+                 "readings and prepare take --context)\n",
                  problem);
     return 2;
 }
@@ -54,7 +58,9 @@ int Readings(const CDict& dict, const AString& wide, bool context, const Polypho
     for (int p = 0; p < n; p++) {
         if (IsLookAheadBlank(u[p]) || u[p] == u'\n' || u[p] == u'\t') continue;
         const std::string& r = decided[static_cast<size_t>(p)];
-        std::cout << Utf16ToUtf8(u + p, 1) << '\t' << (r.empty() ? "-" : r) << '\n';
+        const int len = p + 1 < n && u[p] >= 0xD800 && u[p] <= 0xDBFF && u[p + 1] >= 0xDC00 && u[p + 1] <= 0xDFFF ? 2 : 1;
+        std::cout << Utf16ToUtf8(u + p, len) << '\t' << (r.empty() ? "-" : r) << '\n';
+        p += len - 1;
     }
     return 0;
 }
@@ -105,6 +111,9 @@ struct Command {
 constexpr Command kCommands[] = {
     {"segment", {kToneMaskFile, true}},   {"pinyin", {kToneMaskFile, true}},   {"info", {kToneMaskFile, true}},
     {"readings", {kToneMaskFile, false}}, {"prepare", {kToneMaskFile, false}}, {"big5", {kBig5TableFile, false}},
+#ifdef ZH_HAVE_ESPEAK
+    {"speak", {kToneMaskFile, false}},    {"wav", {kToneMaskFile, false}},
+#endif
 };
 
 bool HasFile(const std::string& folder, const char* name) {
@@ -210,7 +219,8 @@ int main(int argc, char** argv) {
             return Usage(("bad option " + args[i]).c_str());
         }
     }
-    if (count < i || count - i != 2) return Usage("expected a command and a text");
+    const bool wav = i < count && args[i] == "wav";
+    if (count < i || count - i != (wav ? 3u : 2u)) return Usage(wav ? "expected wav, a text and a file" : "expected a command and a text");
     const std::string command = args[i];
     std::string text = args[i + 1];
     if (text == "-") {
@@ -219,8 +229,9 @@ int main(int argc, char** argv) {
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     }
     if (!IsValidUtf8(text)) return Usage("the text is not UTF-8");
-    const AString wide = Utf8ToUtf16(text.data(), static_cast<int>(text.size()));
-    const std::u16string_view units(wide.WideData(), static_cast<size_t>(wide.GetCharCount()));
+    const std::u16string decoded = Utf8ToUnits(text);
+    const AString wide(decoded.data(), static_cast<int>(decoded.size()));
+    const std::u16string_view units(decoded);
 
     const Command* found = nullptr;
     for (const Command& c : kCommands)
@@ -257,6 +268,10 @@ int main(int argc, char** argv) {
     }
     if (command == "readings") return Readings(dict, wide, context, &model);
     if (command == "prepare") return PrintPreparedPieces(dict, wide, std::cout, context, &model);
+#ifdef ZH_HAVE_ESPEAK
+    if (command == "speak") return SpeakText(dict, wide, std::string(), std::cout);
+    if (command == "wav") return SpeakText(dict, wide, args[i + 2], std::cout);
+#endif
     if (command == "segment") return PrintSegments(dict, units);
     if (command == "pinyin") return PrintPinyin(dict, units);
     if (command == "info") return PrintInfo(dict, units, uiLanguage);
