@@ -339,7 +339,9 @@ void CZiInfoDlg::Speak(int action) {
             break;
         }
         case 2:
+            // A stop reports no end of speech: the selection and highlight come back here.
             if (!quitting) engine.Signal(SC_STOP);
+            OnSpeechDone();
             break;
         case 3:
             if (!quitting) engine.Signal(SC_PAUSE);
@@ -523,7 +525,7 @@ bool CZiInfoDlg::OnCommand(int id, int code, HWND control) {
 LRESULT CZiInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_EDIT_CHANGED:
-            if (static_cast<int>(wParam) == IDC_TEXT_PANE) {
+            if (static_cast<int>(wParam) == IDC_TEXT_PANE && !InSetup) {
                 ShowingPlaceholder = false;
                 RefreshReader(false);
             }

@@ -129,13 +129,7 @@ public:
             TheApp.AppExit();
         });
         ASSERT_TRUE(WaitUntil([] { return TheApp.StartedTick != 0 && ToolbarWindow; }, 30s));
-        for (const char* name : {"TesmarelUI.ini", "TesmarelUI_German.ini", "TesmarelUI_en.ini"})
-            std::filesystem::copy_file(std::filesystem::path(ZH_DATA_DIR) / name,
-                                       std::filesystem::path(strings_.Path()) / name);
-        OnApp([this] {
-            std::strcpy(ModuleFolder, (strings_.Path() + "\\").c_str());
-            ChooseUiStringFile();
-        });
+        OnApp([] { ChooseUiStringFile(); });
     }
     void Stop() {
         if (ToolbarWindow) PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SHUTDOWN, 0);
@@ -148,7 +142,6 @@ public:
 
 private:
     std::thread thread_;
-    ScratchFolder strings_{"zh_reader_strings"};
 };
 
 class Notepad {
