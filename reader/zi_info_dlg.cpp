@@ -67,8 +67,15 @@ CZiInfoDlg::~CZiInfoDlg() {
 AString CZiInfoDlg::CurrentText() {
     AString wide;
     if (!Hwnd() || LayoutSuspended || InSetup || !TextEdit.Hwnd()) return wide;
-    TextEdit.GetText(wide, 1200);
+    ReadTextPane(wide, 1200);
     return wide;
+}
+
+void CZiInfoDlg::ReadTextPane(AString& out, int codePage) {
+    // Reading selects the whole text for a moment: no synchronisation meanwhile.
+    ++readingText_;
+    TextEdit.GetText(out, codePage);
+    --readingText_;
 }
 
 InfoPaneStyle CZiInfoDlg::Style() const {
@@ -249,7 +256,7 @@ int CZiInfoDlg::BuildInfoPane() {
     InfoEdit.SetText(AString(), false, -1, kCodePageGbk, true);
     SendMessageW(InfoEdit.Hwnd(), EM_SETBKGNDCOLOR, 0, RGB(255, 255, 255));
     InfoHighlight[0] = InfoHighlight[1] = 0;
-    TextEdit.GetText(Text, kCodePageGbk);
+    ReadTextPane(Text, kCodePageGbk);
     const int result = FillInfoPane(InfoEdit, TheDict, Text, Style(), WordMap);
     InfoEdit.Select(0, 0);
     SetCursor(previous);
@@ -540,13 +547,15 @@ LRESULT CZiInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->idFrom == IDC_TEXT_PANE && header->code == EN_SELCHANGE && ReaderPlayState != 1 &&
-                !LayoutSuspended) {
+                !LayoutSuspended && !readingText_) {
                 SyncInfoToText(reinterpret_cast<const SELCHANGE*>(lParam)->chrg.cpMin);
                 return 0;
             }
             break;
         }
         case WM_SPEECH_WORD: {
+            // A word posted before a stop arrives late: it is not shown.
+            if (ReaderPlayState == 0) return 0;
             const int start = static_cast<int>(wParam) + SpeakBase, end = static_cast<int>(lParam) + SpeakBase;
             TextEdit.Select(start, end);
             if (AppSettings.SoundPaySyncWord_Dialog) SyncInfoToText(start);

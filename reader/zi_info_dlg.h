@@ -81,7 +81,9 @@ private:
     void SetButtonBitmap(int id, int bitmap);
     bool OverlapsInfoPane(int id) const;
     InfoPaneStyle Style() const;
+    void ReadTextPane(AString& out, int codePage);
 
     std::vector<Gdi<HBITMAP>> bitmaps_;
-    int textTop_ = 0;  // client y of the text pane in the template
+    int textTop_ = 0;
+    int readingText_ = 0;  // client y of the text pane in the template
 };

@@ -229,8 +229,7 @@ ReaderView View(bool formats = true) {
         if (!r || !r->Hwnd()) return;
         v.hwnd = r->Hwnd();
         v.templateId = r->TemplateId();
-        AString wide;
-        r->TextEdit.GetText(wide, 1200);
+        AString wide = r->CurrentText();
         v.text = Units(wide);
         r->InfoEdit.GetText(wide, 1200);
         v.info = Units(wide);
