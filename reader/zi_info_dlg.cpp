@@ -380,13 +380,14 @@ void CZiInfoDlg::OnSpeechDone() {
 
 void CZiInfoDlg::OpenNestedReader() {
     CTorviEditCtrl& pane = GetFocus() == TextEdit.Hwnd() ? TextEdit : InfoEdit;
-    OnSpeechDone();
     CZiInfoDlg nested(IDD_READER_SMALL, Hwnd());
     pane.SelectionOrCaretText(nested.Text, true);
     if (nested.Text.IsWide()) nested.Text.ToNarrow(kCodePageGbk);
+    // The pane's own selection, kept apart from the speech's saved one.
     int saved[2]{0, 0};
     pane.GetSelection(saved[0], saved[1]);
     nested.PopupPoint = pane.CaretScreenPoint();
+    OnSpeechDone();
     nested.DoModal();
     SetCheck(Item(IDC_SPEECH_SYNC), AppSettings.SoundPaySyncWord_Dialog);
     SetCheck(Item(IDC_LOOP), AppSettings.SoundPlayLoop);

@@ -352,6 +352,8 @@ TEST_F(Reader, ASelectionOpensTheCompactReaderWithTheWordList) {
         EXPECT_GT(definition, pinyin) << "definition after the pinyin";
         if (pinyin >= 0) EXPECT_FALSE(v.infoFormats[pinyin].bold);
     }
+    // Tone marks outside Latin-1 survive the way through GBK.
+    EXPECT_EQ(v.info.substr(v.wordMap[0].InfoEnd, 6), u"w\u01d2 men") << "pinyin of the first word";
     // The compact window keeps inside the screen and puts the info pane below the text pane.
     EXPECT_LE(v.text_.bottom, v.infoRect.top);
     EXPECT_LE(v.infoRect.bottom, v.window.bottom);
@@ -544,6 +546,45 @@ TEST_F(Reader, LargeReaderSideBySideAndRateButtonsStayWithinTheirRange) {
         if (c.start != c.expected) EXPECT_EQ(std::wstring(shown), std::to_wstring(c.expected + 10));
     }
     OnApp([] { AppSettings.SoundPlaySpeed = 0; });
+}
+
+TEST_F(Reader, ANestedReaderOpensOnTheSelectionNextToTheCaretInsideTheWorkArea) {
+    const HWND outer = OpenOn(u"\u6211\u4eec\u559c\u6b22\u5b66\u4e60\u4e2d\u6587");
+    ASSERT_TRUE(outer);
+    POINT caret{};
+    OnApp([&] {
+        SetFocus(CurrentReader->TextEdit.Hwnd());
+        CurrentReader->TextEdit.Select(2, 4);  // 喜欢
+        caret = CurrentReader->TextEdit.CaretScreenPoint();
+    });
+    PostMessageW(outer, WM_COMMAND, ID_READER_NESTED, 0);
+    HWND nested = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            OnApp([&] { nested = ReaderStack.size() == 2 ? ReaderStack.back() : nullptr; });
+            return nested && IsWindowVisible(nested);
+        },
+        5s));
+    Sleep(300);
+    wchar_t text[32]{};
+    GetDlgItemTextW(nested, IDC_TEXT_PANE, text, 32);
+    EXPECT_STREQ(text, L"\u559c\u6b22");
+    RECT r, work;
+    GetWindowRect(nested, &r);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_GE(r.left, work.left);
+    EXPECT_GE(r.top, work.top);
+    EXPECT_LE(r.right, work.right);
+    EXPECT_LE(r.bottom, work.bottom);
+    // Right of and below the caret when there is room, else on its other side.
+    EXPECT_TRUE(r.left == caret.x + 45 || r.right <= caret.x) << r.left << " caret " << caret.x;
+    EXPECT_TRUE(r.top == caret.y + 34 || r.bottom <= caret.y) << r.top << " caret " << caret.y;
+    SaveScreenshot(nested, "reader/nested");
+    CloseReader(nested);
+    int open = 0;
+    OnApp([&] { open = static_cast<int>(ReaderStack.size()); });
+    EXPECT_EQ(open, 1);
+    EXPECT_TRUE(IsWindow(outer));
 }
 
 TEST_F(Reader, ChineseInterface) {
