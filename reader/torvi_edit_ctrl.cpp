@@ -11,6 +11,7 @@
 #include "app/settings.h"
 #include "lexicon/dict.h"
 #include "reader/find_text.h"
+#include "reader/report_rtf.h"
 #include "reader/rich_edit_library.h"
 #include "rules/char_class.h"
 #include "text/code_pages.h"
@@ -286,6 +287,41 @@ PaneCharFormat CTorviEditCtrl::DefaultPaneFormat() const {
     const std::wstring face = BaseFace();
     const AString gbk = Narrow(face.c_str(), static_cast<int>(face.size()), kCodePageGbk);
     return {false, 0, 200, 134, gbk.GetString()};
+}
+
+void CTorviEditCtrl::LoadReport(const PlainReportPane& content) {
+    std::vector<RtfFaceFix> fixes;
+    const std::string rtf = ReportRtf(content, DefaultPaneFormat().face, fixes);
+    struct Reader {
+        const std::string* text;
+        size_t at;
+    } reader{&rtf, 0};
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&reader);
+    stream.pfnCallback = [](DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) -> DWORD {
+        auto& r = *reinterpret_cast<Reader*>(cookie);
+        const size_t n = std::min(static_cast<size_t>(wanted), r.text->size() - r.at);
+        std::memcpy(buffer, r.text->data() + r.at, n);
+        r.at += n;
+        *given = static_cast<LONG>(n);
+        return 0;
+    };
+    SendMessageW(Hwnd(), WM_SETREDRAW, FALSE, 0);
+    SendMessageW(Hwnd(), EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    for (const RtfFaceFix& fix : fixes) {
+        CHARRANGE range{fix.start, fix.end};
+        SendMessageW(Hwnd(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof format;
+        format.dwMask = CFM_FACE;
+        const std::wstring face = Wide(fix.face.data(), static_cast<int>(fix.face.size()), kCodePageGbk);
+        lstrcpynW(format.szFaceName, face.c_str(), LF_FACESIZE);
+        SendMessageW(Hwnd(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    }
+    insertPending_ = false;
+    Select(0, 0);
+    SendMessageW(Hwnd(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void CTorviEditCtrl::SetGbkText(const AString& gbk) {
@@ -679,7 +715,7 @@ void CTorviEditCtrl::ScrollLineKeepingCaret(bool down) {
     GetSelection(s, e);
     const int c = e;
     if (s != e) Select(c, c);
-    SendMessageW(Hwnd(), EM_SCROLL, down ? SB_LINEDOWN : SB_LINEUP, 0);
+    SendMessageW(Hwnd(), EM_LINESCROLL, 0, down ? 1 : -1);
     const int line = static_cast<int>(SendMessageW(Hwnd(), EM_EXLINEFROMCHAR, 0, c));
     const int column = c - static_cast<int>(SendMessageW(Hwnd(), EM_LINEINDEX, line, 0));
     auto moveTo = [&](int target, int limitLine) {
@@ -691,7 +727,11 @@ void CTorviEditCtrl::ScrollLineKeepingCaret(bool down) {
     };
     if (down) {
         const int first = static_cast<int>(SendMessageW(Hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0));
-        if (line < first) moveTo(first, first);
+        if (line < first) {
+            SendMessageW(Hwnd(), EM_SETOPTIONS, ECOOP_AND, ~kAutoScroll);
+            moveTo(first, first);
+            SendMessageW(Hwnd(), EM_SETOPTIONS, ECOOP_OR, kAutoScroll);
+        }
         return;
     }
     RECT r{};

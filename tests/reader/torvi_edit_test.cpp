@@ -140,6 +140,30 @@ protected:
         AppSettings.matchCase = savedMatchCase_;
     }
     CTorviEditCtrl& Pane() { return host_->pane; }
+    // The pane holds the plain pane's text (paragraph ends as line feeds) with
+    // the same format per unit, an empty face standing for the base face.
+    void ExpectSameContent(const PlainReportPane& plain, const std::vector<typWordPos>& plainMap,
+                           const std::vector<typWordPos>& richMap) {
+        std::u16string rich = Text();
+        for (char16_t& u : rich)
+            if (u == u'\r') u = u'\n';
+        ASSERT_EQ(rich, plain.Text());
+        EXPECT_EQ(Pane().TextLength(), plain.TextLength());
+        EXPECT_EQ(richMap, plainMap);
+        const PaneCharFormat defaultFormat = Pane().DefaultPaneFormat();
+        int differing = 0;
+        for (int i = 0; i < plain.TextLength() && differing < 3; i++) {
+            PaneCharFormat expected = plain.FormatAt(i);
+            if (expected.face.empty()) expected.face = defaultFormat.face;
+            const PaneCharFormat got = Pane().FormatAt(i);
+            if (got == expected) continue;
+            differing++;
+            ADD_FAILURE() << "unit " << i << ": bold " << got.bold << "/" << expected.bold << " colour " << std::hex
+                          << got.colour << "/" << expected.colour << std::dec << " twips " << got.twips << "/"
+                          << expected.twips << " charset " << got.charset << "/" << expected.charset << " face "
+                          << got.face << "/" << expected.face;
+        }
+    }
     HWND Edit() const { return host_->edit; }
     std::u16string Text() {
         AString wide;
@@ -221,33 +245,23 @@ TEST_F(TorviEdit, ReportPaneMatchesThePlainPane) {
              FillInfoPane(p, *lexicon_, Gbk("中"), style, map);
          }},
     };
-    for (const ContractCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        PlainReportPane plain;
-        std::vector<typWordPos> plainMap, richMap;
-        c.write(plain, plainMap);
-        Pane().SetGbkText(AString());
-        Pane().Select(0, 0);
-        c.write(Pane(), richMap);
-
-        std::u16string rich = Text();
-        for (char16_t& u : rich)
-            if (u == u'\r') u = u'\n';
-        ASSERT_EQ(rich, plain.Text());
-        EXPECT_EQ(Pane().TextLength(), plain.TextLength());
-        EXPECT_EQ(richMap, plainMap);
-        const PaneCharFormat defaultFormat = Pane().DefaultPaneFormat();
-        int differing = 0;
-        for (int i = 0; i < plain.TextLength() && differing < 3; i++) {
-            PaneCharFormat expected = plain.FormatAt(i);
-            if (expected.face.empty()) expected.face = defaultFormat.face;
-            const PaneCharFormat got = Pane().FormatAt(i);
-            if (got == expected) continue;
-            differing++;
-            ADD_FAILURE() << "unit " << i << ": bold " << got.bold << "/" << expected.bold << " colour " << std::hex
-                          << got.colour << "/" << expected.colour << std::dec << " twips " << got.twips << "/"
-                          << expected.twips << " charset " << got.charset << "/" << expected.charset << " face "
-                          << got.face << "/" << expected.face;
+    // Written piece by piece into the control, and streamed in at once.
+    for (const bool streamed : {false, true}) {
+        for (const ContractCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (streamed ? ", streamed" : ", piece by piece"));
+            PlainReportPane plain;
+            std::vector<typWordPos> plainMap, richMap;
+            c.write(plain, plainMap);
+            Pane().SetGbkText(AString());
+            Pane().Select(0, 0);
+            if (streamed) {
+                PlainReportPane content;
+                c.write(content, richMap);
+                Pane().LoadReport(content);
+            } else {
+                c.write(Pane(), richMap);
+            }
+            ExpectSameContent(plain, plainMap, richMap);
         }
     }
 }
@@ -516,6 +530,214 @@ TEST_F(TorviEdit, WordAtCaret) {
         EXPECT_EQ(Bytes(out), Bytes(expected));
         EXPECT_EQ(Selection(), std::make_pair(c.caret, c.caret));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// ---- The find dialog from the pane ----
+
+class TorviEditFind : public TorviEdit {
+protected:
+    // Opens the find dialog with Ctrl+F at the caret, records its text, then runs `then`.
+    std::wstring OpenAt(int caret, std::vector<DialogScript::Step> then) {
+        Pane().Select(caret, caret);
+        std::wstring shown;
+        std::vector<DialogScript::Step> steps{[&] {
+            CFindText* find = OpenDialogOf<CFindText>();
+            if (!find) return false;
+            shown = TextOf(GetDlgItem(find->Hwnd(), IDC_FIND_TEXT));
+            return true;
+        }};
+        steps.insert(steps.end(), then.begin(), then.end());
+        DialogScript script(steps);
+        Key(Edit(), 'F', true);
+        EXPECT_TRUE(script.Finished());
+        return shown;
+    }
+    static DialogScript::Step Press(int id) {
+        return [id] {
+            CFindText* find = OpenDialogOf<CFindText>();
+            if (!find) return false;
+            PostMessageW(GetDlgItem(find->Hwnd(), id), BM_CLICK, 0, 0);
+            return true;
+        };
+    }
+    static DialogScript::Step Type(const wchar_t* text) {
+        return [text] {
+            CFindText* find = OpenDialogOf<CFindText>();
+            if (!find) return false;
+            SetWindowTextW(GetDlgItem(find->Hwnd(), IDC_FIND_TEXT), text);
+            return true;
+        };
+    }
+};
+
+TEST_F(TorviEditFind, CtrlFPreFillsTheWordAtTheCaret) {
+    SetUtf8("你好 reader_2");
+    EXPECT_EQ(OpenAt(2, {Press(IDCANCEL)}), L"\u597D");
+    EXPECT_EQ(OpenAt(7, {Press(IDCANCEL)}), L"reader_2");
+    EXPECT_TRUE(Pane().FindPattern.IsEmpty()) << "a cancelled dialog searches nothing";
+    EXPECT_EQ(GetFocus(), Edit());
+}
+
+TEST_F(TorviEditFind, StartButtonsSearchFromTheTopOrBackwardsFromTheBottom) {
+    SetUtf8("ab x ab x ab");
+    AppSettings.matchCase = 0;
+    OpenAt(6, {Type(L"AB"), Press(IDC_FIND_FROM_TOP)});
+    EXPECT_EQ(Selection(), std::make_pair(0, 2));
+    EXPECT_EQ(Bytes(Pane().FindPattern), "AB");
+
+    OpenAt(6, {Type(L"ab"), Press(IDC_UP_FINDING), Press(IDC_FIND_FROM_BOTTOM)});
+    EXPECT_EQ(Selection(), std::make_pair(10, 12)) << "Up: the last match, searching backwards";
+
+    OpenAt(6, {Type(L"ab"), Press(IDOK)});
+    EXPECT_EQ(Selection(), std::make_pair(10, 12)) << "Find: forwards from the caret";
+
+    Pane().Select(12, 12);
+    Key(Edit(), VK_F3, false, true);
+    EXPECT_EQ(Selection(), std::make_pair(10, 12)) << "Shift+F3 backwards from the caret";
+}
+
+TEST_F(TorviEditFind, F3WithoutAPatternOpensTheDialog) {
+    SetUtf8("abc");
+    bool opened = false;
+    DialogScript script({[&] {
+        CFindText* find = OpenDialogOf<CFindText>();
+        if (!find) return false;
+        opened = true;
+        PostMessageW(find->Hwnd(), WM_COMMAND, IDCANCEL, 0);
+        return true;
+    }});
+    Key(Edit(), VK_F3);
+    EXPECT_TRUE(opened);
+}
+
+// ---- Context menu, notifications, scrolling ----
+
+HWND OpenMenuWindow() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND h, LPARAM out) {
+            wchar_t cls[16] = {};
+            GetClassNameW(h, cls, 16);
+            if (lstrcmpW(cls, L"#32768") != 0 || !IsWindowVisible(h)) return TRUE;
+            *reinterpret_cast<HWND*>(out) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST_F(TorviEdit, ContextMenuIsOwnerDrawnAndADismissalSendsZero) {
+    SetUtf8("银行行长");
+    AStringArray names;
+    for (const char* n : {"Copy", "", "Find", "Speak"}) names.Add(n);
+    Pane().SetContextItems(names, {ID_EDIT_COPY, 0, ID_EDIT_FIND, 40001});
+    std::vector<UINT> types;
+    std::string saved;
+    bool menuSeen = false;
+    int ticks = 0;
+    auto openMenu = [&](std::function<void(HWND)> act) {
+        return [&, act] {
+            const HWND menuWindow = OpenMenuWindow();
+            if (!menuWindow) return false;
+            menuSeen = true;
+            act(menuWindow);
+            return true;
+        };
+    };
+    {
+        DialogScript script({openMenu([&](HWND w) {
+            const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(w, MN_GETHMENU, 0, 0));
+            for (int i = 0; i < GetMenuItemCount(menu); i++) {
+                MENUITEMINFOW info{};
+                info.cbSize = sizeof info;
+                info.fMask = MIIM_FTYPE;
+                GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+                types.push_back(info.fType);
+            }
+        }),
+                             [&] { return ++ticks > 8; },  // the system sizes and draws it meanwhile
+                             openMenu([&](HWND w) {
+                                 UpdateWindow(w);
+                                 saved = SaveScreenshot(w, "reader/context_menu");
+                                 EndMenu();
+                             })});
+        host_->received.clear();
+        SetForegroundWindow(host_->Hwnd());
+        SendMessageW(Edit(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 10));
+        EXPECT_TRUE(script.Finished());
+    }
+    ASSERT_TRUE(menuSeen);
+    ASSERT_EQ(types.size(), 4u);
+    EXPECT_TRUE(types[0] & MFT_OWNERDRAW);
+    EXPECT_TRUE(types[1] & MFT_SEPARATOR);
+    EXPECT_TRUE(types[3] & MFT_OWNERDRAW);
+    EXPECT_FALSE(saved.empty());
+    EXPECT_EQ(host_->received, (std::vector<std::pair<UINT, WPARAM>>{{WM_COMMAND, 0}}));
+
+    Pane().SetContextItems(AStringArray(), {});
+    host_->received.clear();
+    SendMessageW(Edit(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 10));
+    EXPECT_TRUE(host_->received.empty()) << "no items: no menu";
+}
+
+TEST_F(TorviEdit, NotificationsToTheParent) {
+    Pane().Initialise(1);
+    host_->received.clear();
+    SetUtf8("abc");
+    EXPECT_TRUE(host_->received.empty()) << "NotifyChange clear";
+    Pane().NotifyChange = 1;
+    SendMessageW(Edit(), WM_CHAR, 'x', 1);
+    ASSERT_FALSE(host_->received.empty());
+    EXPECT_EQ(host_->received.front(), std::make_pair(WM_EDIT_CHANGED, WPARAM(kPaneId)));
+    host_->received.clear();
+    SendMessageW(Edit(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(Edit(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(host_->received, (std::vector<std::pair<UINT, WPARAM>>{{WM_EDIT_LBUTTONUP, kPaneId}}));
+}
+
+TEST_F(TorviEdit, CtrlDownScrollsAndKeepsTheCaretVisible) {
+    std::string lines;
+    for (int i = 0; i < 60; i++) lines += "line " + std::to_string(i) + "\r\n";
+    SetUtf8(lines);
+    Pane().Select(2, 2);
+    auto first = [&] { return static_cast<int>(SendMessageW(Edit(), EM_GETFIRSTVISIBLELINE, 0, 0)); };
+    auto caretLine = [&] { return static_cast<int>(SendMessageW(Edit(), EM_EXLINEFROMCHAR, 0, Selection().first)); };
+    // Wine's rich edit scrolls by its own line height: the view moves, the
+    // caret follows to the first visible line at its column.
+    for (int i = 0; i < 4; i++) {
+        Key(Edit(), VK_DOWN, true);
+        EXPECT_GE(caretLine(), first()) << i;
+    }
+    ASSERT_GT(first(), 0) << "the view moved down";
+    EXPECT_EQ(caretLine(), first());
+    EXPECT_EQ(Selection().first - SendMessageW(Edit(), EM_LINEINDEX, caretLine(), 0), 2) << "at its column";
+    const int down = first();
+    const int caret = Selection().first;
+    Key(Edit(), VK_UP, true);
+    Key(Edit(), VK_UP, true);
+    EXPECT_LT(first(), down) << "the view moved up";
+    EXPECT_EQ(Selection().first, caret) << "still visible: the caret stays";
+}
+
+// ---- Pictures ----
+
+TEST_F(TorviEdit, ScreenshotsOfAWordListAndACharacterReport) {
+    PaneHost big(lexicon_, ES_READONLY, 560, 420);
+    InfoPaneStyle style;
+    style.chineseFace = "SimSun";
+    std::vector<typWordPos> map;
+    PlainReportPane content;
+    FillInfoPane(content, *lexicon_, Gbk("银行行长了解情况，我们学习中文。"), style, map);
+    big.pane.LoadReport(content);
+    UpdateWindow(big.Hwnd());
+    EXPECT_FALSE(SaveScreenshot(big.Hwnd(), "reader/pane_word_list").empty());
+    FillInfoPane(big.pane, *lexicon_, Gbk("好"), style, map);
+    UpdateWindow(big.Hwnd());
+    EXPECT_FALSE(SaveScreenshot(big.Hwnd(), "reader/pane_char_report").empty());
 }
 
 }  // namespace
