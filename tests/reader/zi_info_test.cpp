@@ -587,6 +587,70 @@ TEST_F(Reader, ANestedReaderOpensOnTheSelectionNextToTheCaretInsideTheWorkArea) 
     EXPECT_TRUE(IsWindow(outer));
 }
 
+TEST_F(Reader, ShowPinyinRebuildsTheListAndTheSplitterDragMovesTheBoundary) {
+    std::u16string text;
+    for (int i = 0; i < 4; i++) text += u"\u6211\u4eec\u559c\u6b22\u5b66\u4e60\u4e2d\u6587\uff0c";
+    const HWND hwnd = OpenOn(text);
+    ASSERT_TRUE(hwnd);
+    ReaderView v = View();
+    ASSERT_EQ(v.templateId, IDD_READER_LARGE);
+    const std::uint32_t green = PaneRgb(0, 190, 0);
+    EXPECT_GE(FirstWithColour(v, 0, static_cast<int>(v.info.size()), green), 0);
+    SendMessageW(GetDlgItem(hwnd, IDC_SHOW_PINYIN), BM_CLICK, 0, 0);
+    Sleep(200);
+    v = View();
+    EXPECT_EQ(FirstWithColour(v, 0, static_cast<int>(v.info.size()), green), -1) << "no pinyin left";
+    EXPECT_EQ(ReadSettingInt("Config", "ShowPinyin", -1), 0);
+    SendMessageW(GetDlgItem(hwnd, IDC_SHOW_PINYIN), BM_CLICK, 0, 0);
+    Sleep(200);
+    EXPECT_EQ(ReadSettingInt("Config", "ShowPinyin", -1), 1);
+
+    // Dragging the splitter 60 pixels down gives the text pane about 60 pixels more.
+    const int before = v.text_.bottom - v.text_.top;
+    RECT splitter;
+    GetWindowRect(GetDlgItem(hwnd, IDC_SPLITTER), &splitter);
+    const int x = (splitter.left + splitter.right) / 2, y = (splitter.top + splitter.bottom) / 2;
+    Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y));
+    Sleep(60);
+    Xdo("mousedown 1");
+    for (int step = 1; step <= 6; step++) {
+        Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y + 10 * step));
+        Sleep(40);
+    }
+    Xdo("mouseup 1");
+    Park();
+    Sleep(200);
+    v = View(false);
+    EXPECT_NEAR(v.text_.bottom - v.text_.top, before + 60, 8);
+    EXPECT_LE(v.text_.bottom, v.infoRect.top + 1);
+}
+
+TEST_F(Reader, AutoSpeakSpeaksATextAtOnceButNotThePlaceholder) {
+    WriteSettingInt("Config", "AutoSpeak", 1);
+    ASSERT_TRUE(WaitUntil([] { return TheSpeechEngine().CommandLoopRunning(); }, 10s));
+    const HWND hwnd = OpenOn(u"\u6211\u4eec\u559c\u6b22\u5b66\u4e60\u4e2d\u6587");
+    ASSERT_TRUE(hwnd);
+    EXPECT_TRUE(WaitUntil([] { return View(false).highlight[1] > 0; }, 5s)) << "speaking highlights words";
+    EXPECT_EQ(IsDlgButtonChecked(hwnd, IDC_AUTO_SPEAK), BST_CHECKED);
+    CloseReader(hwnd);
+    notepad_.reset();
+
+    notepad_ = std::make_unique<Notepad>(u"abc");
+    ASSERT_TRUE(notepad_->Ok());
+    notepad_->Select(0, 0);
+    ASSERT_TRUE(notepad_->Front());
+    Click(ToolbarPoint(40, 8));
+    Park();
+    const HWND empty = WaitForReader();
+    ASSERT_TRUE(empty);
+    Sleep(500);
+    const ReaderView v = View(false);
+    EXPECT_TRUE(v.placeholder);
+    EXPECT_EQ(v.playState, 0);
+    EXPECT_TRUE(TheSpeechEngine().IsIdle());
+    WriteSettingInt("Config", "AutoSpeak", 0);
+}
+
 TEST_F(Reader, ChineseInterface) {
     OnApp([] {
         AppSettings.UILanguage = 1;
