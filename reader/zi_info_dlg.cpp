@@ -445,6 +445,11 @@ void CZiInfoDlg::Layout() {
     x += Width(label) + gap;
     Place(Item(IDC_AUTO_SPEAK), x, top + Height(label) / 5, Width(autoSpeak), Height(autoSpeak));
     Place(Item(IDOK), Width(client) - gap / 2 - Width(close), top, Width(close), Height(close));
+    // The "VirAz" label keeps to the right edge, as far in as the text pane.
+    if (const HWND label175 = Item(IDC_READER_LABEL)) {
+        const RECT r = ClientRectOf(hwnd, label175);
+        Place(label175, Width(client) - text.left - Width(r), r.top, Width(r), Height(r));
+    }
     ShowSyncControls();
     InvalidateRect(hwnd, nullptr, TRUE);
 }

@@ -657,12 +657,47 @@ TEST_F(Reader, ChineseInterface) {
         ChooseUiStringFile();
     });
     const HWND hwnd = OpenOn(u"\u6211\u4eec\u559c\u6b22\u5b66\u4e60\u4e2d\u6587");
-    if (hwnd) SaveScreenshot(hwnd, "reader/small_word_list_chinese");
+    if (hwnd) {
+        SaveScreenshot(hwnd, "reader/small_word_list_chinese");
+        CloseReader(hwnd);
+    }
+    notepad_.reset();
+    std::u16string text;
+    for (int i = 0; i < 4; i++) text += u"\u6211\u4eec\u559c\u6b22\u5b66\u4e60\u4e2d\u6587\uff0c";
+    const HWND large = OpenOn(text);
+    if (large) SaveScreenshot(large, "reader/large_word_list_chinese");
     OnApp([] {
         AppSettings.UILanguage = 0;
         ChooseUiStringFile();
     });
     ASSERT_TRUE(hwnd);
+    ASSERT_TRUE(large);
+}
+
+TEST_F(Reader, TheCompactReaderGivesANewSizeToItsPanesAndKeepsTheBottomRowAtTheBottom) {
+    const HWND hwnd = OpenOn(u"\u6211\u4eec\u559c\u6b22\u5b66\u4e60\u4e2d\u6587");
+    ASSERT_TRUE(hwnd);
+    const ReaderView before = View(false);
+    const int grow = 120;
+    SetWindowPos(hwnd, nullptr, 0, 0, before.window.right - before.window.left + grow,
+                 before.window.bottom - before.window.top + grow, SWP_NOMOVE | SWP_NOZORDER);
+    Sleep(200);
+    const ReaderView after = View(false);
+    const int textGrew = (after.text_.bottom - after.text_.top) - (before.text_.bottom - before.text_.top);
+    const int infoGrew = (after.infoRect.bottom - after.infoRect.top) - (before.infoRect.bottom - before.infoRect.top);
+    EXPECT_NEAR(textGrew + infoGrew, grow, 4);
+    EXPECT_GT(infoGrew, textGrew) << "the information pane takes the larger share";
+    EXPECT_NEAR(after.infoRect.right - after.infoRect.left, before.infoRect.right - before.infoRect.left + grow, 4);
+    EXPECT_LE(after.text_.bottom, after.infoRect.top);
+    RECT close;
+    GetWindowRect(GetDlgItem(hwnd, IDOK), &close);
+    EXPECT_GE(close.top, after.infoRect.bottom);
+    EXPECT_LE(close.bottom, after.window.bottom);
+    EXPECT_LT(after.window.right - close.right, 16) << "Close at the right edge";
+    RECT label;
+    GetWindowRect(GetDlgItem(hwnd, IDC_READER_LABEL), &label);
+    EXPECT_LT(after.window.right - label.right, 20) << "the label follows the right edge";
+    SaveScreenshot(hwnd, "reader/small_resized");
 }
 
 }  // namespace
