@@ -53,8 +53,8 @@ void CPlayBtns::DrawItem(const DRAWITEMSTRUCT& item) {
     if (!StripBitmap || CellCount <= 0) return;
     const int cell = (w - 4) / CellCount;
     const int x0 = std::max(0, (cell - ImageWidth) / 2) + 2, y0 = std::max(0, (h - ImageHeight) / 2);
-    const HDC source = CreateCompatibleDC(dc);
     {
+        MemoryDc source(dc);
         Selected use(source, StripBitmap);
         for (int i = 0; i < CellCount; ++i) {
             const int shift = i == PressedCell ? 1 : 0;
@@ -62,7 +62,6 @@ void CPlayBtns::DrawItem(const DRAWITEMSTRUCT& item) {
                    ReaderPlayState * ImageHeight, SRCCOPY);
         }
     }
-    DeleteDC(source);
     if (PressedCell >= 0 && PressedCell < CellCount) {
         const int x1 = 3 + PressedCell * cell, x2 = x1 + cell;
         const POINT dark[] = {{x1, r.bottom - 4}, {x1, r.top + 3}, {x2, r.top + 3}};

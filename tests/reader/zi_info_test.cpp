@@ -491,6 +491,34 @@ TEST_F(Reader, SpeakingSelectsTheSpokenWordAndHighlightsItsEntryAndTheButtonPaus
     if (v.highlight[1] > v.highlight[0]) EXPECT_EQ(InfoBackground(v.highlight[0]), RGB(255, 255, 255));
 }
 
+TEST_F(Reader, TheSpeakButtonsEmptyPartAndAPressDraggedOffAndBackDoNothing) {
+    std::u16string text;
+    for (int i = 0; i < 4; i++) text += u"\u6211\u4eec\u559c\u6b22\u5b66\u4e60\u4e2d\u6587\uff0c";
+    const HWND hwnd = OpenOn(text);
+    ASSERT_TRUE(hwnd);
+    ASSERT_EQ(View(false).templateId, IDD_READER_LARGE);
+    Click(SpeakPart(hwnd, 2, 3));  // the empty third part while stopped
+    Sleep(300);
+    EXPECT_EQ(View(false).playState, 0);
+    EXPECT_TRUE(TheSpeechEngine().IsIdle());
+
+    const POINT play = SpeakPart(hwnd, 1, 3);
+    Xdo("mousemove " + std::to_string(play.x) + " " + std::to_string(play.y));
+    Sleep(60);
+    Xdo("mousedown 1");
+    Sleep(60);
+    Xdo("mousemove " + std::to_string(play.x) + " " + std::to_string(play.y + 60));
+    Sleep(60);
+    Xdo("mousemove " + std::to_string(play.x) + " " + std::to_string(play.y));
+    Sleep(60);
+    Xdo("mouseup 1");
+    Park();
+    Sleep(300);
+    EXPECT_EQ(View(false).playState, 0) << "a press dragged off its part is no click";
+    EXPECT_TRUE(TheSpeechEngine().IsIdle());
+    SaveScreenshot(hwnd, "reader/large_stopped");
+}
+
 TEST_F(Reader, ClickingAWordHighlightsItsEntryAndPunctuationLeavesIt) {
     const std::u16string text = u"\u6211\u4eec\uff0c\u5b66\u4e60\u4e2d\u6587";  // 我们，学习中文
     const HWND hwnd = OpenOn(text);
