@@ -15,6 +15,7 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -489,6 +490,37 @@ TEST_F(Reader, SpeakingSelectsTheSpokenWordAndHighlightsItsEntryAndTheButtonPaus
         << "the empty selection at 0 comes back after speaking all";
     EXPECT_TRUE(WaitUntil([] { return TheSpeechEngine().IsIdle(); }, 5s));
     if (v.highlight[1] > v.highlight[0]) EXPECT_EQ(InfoBackground(v.highlight[0]), RGB(255, 255, 255));
+}
+
+TEST_F(Reader, ASelectionStartingWithSpacesIsSpokenWithTheSpokenWordsInTheirPlaces) {
+    const HWND hwnd = OpenOn(u"\u6211\u4eec\u559c\u6b22");
+    ASSERT_TRUE(hwnd);
+    ASSERT_TRUE(WaitUntil([] { return TheSpeechEngine().CommandLoopRunning(); }, 10s));
+    // Typed into the text pane: three spaces, then the words.
+    const std::u16string typed = u"   \u5b66\u4e60\u4e2d\u6587\u548c\u5386\u53f2";
+    OnApp([&] {
+        CurrentReader->TextEdit.SetText(AString(typed.c_str(), static_cast<int>(typed.size())), false, 12, 1200, false);
+        CurrentReader->TextEdit.Select(0, -1);
+    });
+    Click(SpeakPart(hwnd, 1, 2));
+    std::set<std::u16string> spoken;
+    ReaderView v;
+    WaitUntil(
+        [&] {
+            v = View(false);
+            // The whole text stays selected until the first word is reported.
+            const int length = v.selEnd - v.selStart;
+            if (length > 0 && length < static_cast<int>(typed.size()) && v.playState == 1)
+                spoken.insert(v.text.substr(v.selStart, v.selEnd - v.selStart));
+            return v.playState == 0;
+        },
+        15s);
+    ASSERT_FALSE(spoken.empty());
+    for (const std::u16string& word : spoken) {
+        EXPECT_EQ(word.find(u' '), std::u16string::npos) << "a selection shifted onto the spaces";
+        EXPECT_NE(typed.find(word), std::u16string::npos);
+    }
+    EXPECT_TRUE(spoken.count(u"\u5b66\u4e60") || spoken.count(u"\u5b66")) << "the first word is spoken in its place";
 }
 
 TEST_F(Reader, TheSpeakButtonsEmptyPartAndAPressDraggedOffAndBackDoNothing) {
