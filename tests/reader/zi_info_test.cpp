@@ -573,6 +573,12 @@ TEST_F(Reader, ClickingAWordHighlightsItsEntryAndPunctuationLeavesIt) {
             EXPECT_EQ(v.highlight[0], last);
         }
     }
+    // The speech engine's question: where the word holding a byte offset starts.
+    const struct {
+        int byteOffset, start;
+    } starts[] = {{0, 0}, {2, 0}, {4, -1}, {6, 6}, {8, 6}, {10, 10}, {14, -1}};
+    for (const auto& c : starts)
+        EXPECT_EQ(static_cast<int>(SendMessageW(hwnd, WM_SPEECH_WORDSTART, c.byteOffset, 0)), c.start) << c.byteOffset;
 }
 
 TEST_F(Reader, LargeReaderSideBySideAndRateButtonsStayWithinTheirRange) {
