@@ -562,8 +562,20 @@ TEST_F(Reader, ClickingAWordHighlightsItsEntryAndPunctuationLeavesIt) {
     int last = -1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caret);
-        OnApp([&] { CurrentReader->TextEdit.Select(c.caret, c.caret); });
+        // A real click just right of the character's left edge.
+        POINT at{};
+        OnApp([&] {
+            POINTL p{};
+            const HWND edit = CurrentReader->TextEdit.Hwnd();
+            SendMessageW(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), c.caret);
+            at = {p.x + 3, p.y + 8};
+            ClientToScreen(edit, &at);
+        });
+        Click(at);
+        Park();
+        Sleep(150);
         const ReaderView v = View(false);
+        EXPECT_EQ(v.selStart, c.caret);
         if (c.moves) {
             ASSERT_GT(v.highlight[1], v.highlight[0]);
             EXPECT_NE(v.highlight[0], last);
