@@ -593,6 +593,42 @@ TEST_F(Reader, ClickingAWordHighlightsItsEntryAndPunctuationLeavesIt) {
         EXPECT_EQ(static_cast<int>(SendMessageW(hwnd, WM_SPEECH_WORDSTART, c.byteOffset, 0)), c.start) << c.byteOffset;
 }
 
+TEST_F(Reader, TheHighlightedEntryIsScrolledIntoView) {
+    std::u16string text;
+    for (int i = 0; i < 30; i++) text += u"\u6211\u4eec\u559c\u6b22\u5b66\u4e60\u4e2d\u6587\uff0c";
+    text += u"\u5386\u53f2";
+    const HWND hwnd = OpenOn(text);
+    ASSERT_TRUE(hwnd);
+    POINT at{};
+    OnApp([&] {
+        POINTL p{};
+        const HWND edit = CurrentReader->TextEdit.Hwnd();
+        SendMessageW(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), static_cast<LPARAM>(text.size() - 2));
+        at = {p.x + 3, p.y + 8};
+        ClientToScreen(edit, &at);
+    });
+    Click(at);
+    Park();
+    Sleep(200);
+    const ReaderView v = View(false);
+    ASSERT_GT(v.highlight[1], v.highlight[0]);
+    EXPECT_EQ(v.info.substr(v.highlight[0], 2), u"\u5386\u53f2");
+    int first = 0;
+    POINT shown{};
+    RECT client{};
+    OnApp([&] {
+        const HWND info = CurrentReader->InfoEdit.Hwnd();
+        first = static_cast<int>(SendMessageW(info, EM_GETFIRSTVISIBLELINE, 0, 0));
+        POINTL p{};
+        SendMessageW(info, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), v.highlight[0]);
+        shown = {p.x, p.y};
+        GetClientRect(info, &client);
+    });
+    EXPECT_GT(first, 0) << "the information pane scrolled";
+    EXPECT_TRUE(PtInRect(&client, shown)) << shown.x << "," << shown.y;
+    SaveScreenshot(hwnd, "reader/large_scrolled_highlight");
+}
+
 TEST_F(Reader, LargeReaderSideBySideAndRateButtonsStayWithinTheirRange) {
     std::u16string text;
     for (int i = 0; i < 4; i++) text += u"\u6211\u4eec\u559c\u6b22\u5b66\u4e60\u4e2d\u6587\uff0c";
