@@ -3,11 +3,18 @@
 #include "app/capture.h"
 #include "app/speech_attach.h"
 #include "app/toolbar.h"
+#include "reader/zi_info_dlg.h"
+#include "res/resource_ids.h"
 #include "speech/speech_engine.h"
 #include "text/astring.h"
 
 int ToolbarSpeaking = 0;
 int ToolbarPaused = 0;
+AString PendingText;
+int PendingFlag = 0;
+int ReRunPending = 0;
+int ReadersClosed = 0;
+CZiInfoDlg* CurrentReader = nullptr;
 
 void WaitPumping(DWORD ms) {
     const DWORD start = GetTickCount();
@@ -115,14 +122,41 @@ int DispatchRequest(RequestKind kind, bool retry, int attempt) {
     SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
     const HWND fg = GetForegroundWindow();
     AString text;
-    if (fg && fg != ToolbarWindow) FindTargets(fg);
-    ShowStatus(AString("Please wait..."));
-    const int result = CaptureSelection(TargetFocus, fg, text);
-    ShowStatus(AString());
+    int result = 0;
+    HWND ownFocus = nullptr;
+    if (attempt == 0 && PendingFlag) {
+        PendingFlag = 0;
+        text = PendingText;
+        WaitPumping(10);
+        result = 1;
+    } else {
+        if (fg && fg != ToolbarWindow) ownFocus = FindTargets(fg);
+        ShowStatus(AString("Please wait..."));
+        result = CaptureSelection(TargetFocus, fg, text);
+        ShowStatus(AString());
+    }
     SetThreadPriority(thread, priority);
     text.TrimLeft();
     text.TrimRight();
     const bool got = result && !text.IsEmpty();
+    if (!retry && !ReaderStack.empty()) {
+        // A newer request: the open readers close, the outer request finishes it.
+        engine.Signal(SC_STOP);
+        if (got && kind == RequestKind::Reader) {
+            PendingText = text;
+            PendingFlag = 1;
+            ReRunPending = 1;
+        }
+        ReadersClosed = 1;
+        for (size_t n = ReaderStack.size(); n > 0 && !ReaderStack.empty(); --n) {
+            const HWND reader = ReaderStack.back();
+            ReaderStack.pop_back();
+            SetWindowPos(reader, HWND_BOTTOM, 5700, 5000, 0, 0, SWP_NOSIZE | SWP_HIDEWINDOW | SWP_NOACTIVATE);
+            EnableWindow(reader, FALSE);
+            PostMessageW(reader, WM_COMMAND, IDOK, 0);
+        }
+        return 1;
+    }
     if (got && kind == RequestKind::Speech) {
         // The speech thread's attach request times out while start-up loads the
         // lexicon; attaching again costs nothing.
@@ -133,10 +167,48 @@ int DispatchRequest(RequestKind kind, bool retry, int attempt) {
         ToolbarSpeaking = engine.ThreadRunning() ? 1 : 0;
         return 1;
     }
-    if (!got && attempt < kCaptureRetries) {
-        PostMessageA(ToolbarWindow, WM_COMMAND, kCmdReader, kRetryBase + attempt + 1);
-        return 0;
+    if (!got) {
+        if (attempt < kCaptureRetries) {
+            PostMessageA(ToolbarWindow, WM_COMMAND, kCmdReader, kRetryBase + attempt + 1);
+            return 0;
+        }
+        {
+            CZiInfoDlg reader(IDD_READER_LARGE, nullptr);
+            CurrentReader = &reader;
+            reader.DoModal();
+            CurrentReader = nullptr;
+        }
+        // The user's window gets the keyboard back, as after a reader with text.
+        if (!ReadersClosed && fg && fg != ToolbarWindow) {
+            if (ownFocus) RestoreFocus(ownFocus);
+            SetForegroundWindow(fg);
+        }
+        ReadersClosed = 0;
+        return 1;
     }
-    // The reader window would open here (empty after the last attempt).
+    if (text.GetLength() > 1000) ShowStatus(AString("Please wait..."));
+    {
+        CZiInfoDlg reader(text.GetLength() <= kCompactReaderBytes ? IDD_READER_SMALL : IDD_READER_LARGE,
+                          nullptr);
+        reader.Text = text;
+        reader.Text.ToNarrow(kCodePageGbk);
+        if (reader.Text.IsEmpty()) return 1;
+        CurrentReader = &reader;
+        reader.DoModal();
+        CurrentReader = nullptr;
+    }
+    if (ReRunPending) {
+        ReRunPending = 0;
+        if (TargetFocus) RestoreFocus(TargetFocus);
+        if (TargetWindow) SetForegroundWindow(TargetWindow);
+        PostMessageA(ToolbarWindow, WM_COMMAND, kCmdReader, kRetryBase);
+    } else if (!ReadersClosed) {
+        if (ownFocus) RestoreFocus(ownFocus);
+        if (fg) SetForegroundWindow(fg);
+    } else if (TargetWindow) {
+        SetForegroundWindow(TargetWindow);
+        PostMessageA(ToolbarWindow, WM_COMMAND, kCmdReader, kRetryBase + 1);
+    }
+    ReadersClosed = 0;
     return 1;
 }

@@ -298,7 +298,8 @@ bool HasCommand(WPARAM id) {
     return false;
 }
 
-// Waits until a capture that found nothing has run its course (the last re-post).
+// Waits until a capture that found nothing has run its course (the last
+// re-post) and closes the empty reader window it opens.
 void WaitForRetriesToEnd() {
     WaitUntil(
         [] {
@@ -307,6 +308,12 @@ void WaitForRetriesToEnd() {
             return false;
         },
         5s);
+    HWND reader = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (reader = FindWindowW(nullptr, L"VirAz Information")) != nullptr; }, 5s));
+    if (reader) {
+        PostMessageW(reader, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(reader); }, 5s));
+    }
     WaitUntil([] { return !IsWindowVisible(StatusWindow); }, 3s);
     Sleep(100);
 }
