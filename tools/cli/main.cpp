@@ -33,7 +33,7 @@ int Usage(const char* problem) {
     std::fprintf(stderr,
                  "zhorvan-cli: %s (usage: zhorvan-cli [--data DIR] [--lang 0-3] "
                  "segment|pinyin|info|readings|prepare|big5|speak TEXT|-, or wav TEXT|- FILE; "
-                 "readings and prepare take --context)\n",
+                 "readings, prepare, speak and wav take --context)\n",
                  problem);
     return 2;
 }
@@ -258,7 +258,8 @@ int main(int argc, char** argv) {
         LoadData(command, folder, dict, watch);
         if (!watch.Empty()) return DataProblem(where, watch);
     }
-    if (context && command != "readings" && command != "prepare") return Usage("--context is for readings and prepare");
+    if (context && command != "readings" && command != "prepare" && command != "speak" && command != "wav")
+        return Usage("--context is for readings, prepare, speak and wav");
     PolyphoneModel model;
     if (context) {
         dict.LoadWordDictionary(folder);
@@ -269,8 +270,8 @@ int main(int argc, char** argv) {
     if (command == "readings") return Readings(dict, wide, context, &model);
     if (command == "prepare") return PrintPreparedPieces(dict, wide, std::cout, context, &model);
 #ifdef ZH_HAVE_ESPEAK
-    if (command == "speak") return SpeakText(dict, wide, std::string(), std::cout);
-    if (command == "wav") return SpeakText(dict, wide, args[i + 2], std::cout);
+    if (command == "speak") return SpeakText(dict, wide, std::string(), std::cout, nullptr, context, &model);
+    if (command == "wav") return SpeakText(dict, wide, args[i + 2], std::cout, nullptr, context, &model);
 #endif
     if (command == "segment") return PrintSegments(dict, units);
     if (command == "pinyin") return PrintPinyin(dict, units);

@@ -79,7 +79,7 @@ private:
 }  // namespace
 
 int SpeakText(const CDict& dict, const AString& wideText, const std::string& wavPath, std::ostream& out,
-              EspeakVoiceSystem* system) {
+              EspeakVoiceSystem* system, bool context, const PolyphoneModel* model) {
     BuildRepresentativeMap();
     std::unique_ptr<EspeakVoiceSystem> own;
     if (!system) own = std::make_unique<EspeakVoiceSystem>();
@@ -115,7 +115,9 @@ int SpeakText(const CDict& dict, const AString& wideText, const std::string& wav
     };
 
     SpeechSettingsRecord settings;
+    settings.ContextReadings = context ? 1 : 0;
     SpeechEngineConfig config;
+    config.Model = model;
     config.Voices = &voices;
     config.Notify = &target;
     config.MainWnd = kMainWindow;
