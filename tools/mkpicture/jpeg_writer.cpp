@@ -19,15 +19,15 @@ constexpr int kChromaQuant[64] = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66
                                   99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
                                   99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
 
-// Huffman table specifications of the standard's annex K: code counts per
+// The standard Huffman tables of the JPEG annex K: code counts per
 // length 1..16, then the symbols.
-struct HuffSpec {
+struct HuffTable {
     uint8_t counts[16];
     std::vector<uint8_t> symbols;
 };
-const HuffSpec kDcLuma{{0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}};
-const HuffSpec kDcChroma{{0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}};
-const HuffSpec kAcLuma{
+const HuffTable kDcLuma{{0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}};
+const HuffTable kDcChroma{{0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}};
+const HuffTable kAcLuma{
     {0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},
     {0x01, 0x02, 0x03, 0x00, 0x04, 0x11, 0x05, 0x12, 0x21, 0x31, 0x41, 0x06, 0x13, 0x51, 0x61, 0x07, 0x22, 0x71,
      0x14, 0x32, 0x81, 0x91, 0xa1, 0x08, 0x23, 0x42, 0xb1, 0xc1, 0x15, 0x52, 0xd1, 0xf0, 0x24, 0x33, 0x62, 0x72,
@@ -38,7 +38,7 @@ const HuffSpec kAcLuma{
      0xa4, 0xa5, 0xa6, 0xa7, 0xa8, 0xa9, 0xaa, 0xb2, 0xb3, 0xb4, 0xb5, 0xb6, 0xb7, 0xb8, 0xb9, 0xba, 0xc2, 0xc3,
      0xc4, 0xc5, 0xc6, 0xc7, 0xc8, 0xc9, 0xca, 0xd2, 0xd3, 0xd4, 0xd5, 0xd6, 0xd7, 0xd8, 0xd9, 0xda, 0xe1, 0xe2,
      0xe3, 0xe4, 0xe5, 0xe6, 0xe7, 0xe8, 0xe9, 0xea, 0xf1, 0xf2, 0xf3, 0xf4, 0xf5, 0xf6, 0xf7, 0xf8, 0xf9, 0xfa}};
-const HuffSpec kAcChroma{
+const HuffTable kAcChroma{
     {0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},
     {0x00, 0x01, 0x02, 0x03, 0x11, 0x04, 0x05, 0x21, 0x31, 0x06, 0x12, 0x41, 0x51, 0x07, 0x61, 0x71, 0x13, 0x22,
      0x32, 0x81, 0x08, 0x14, 0x42, 0x91, 0xa1, 0xb1, 0xc1, 0x09, 0x23, 0x33, 0x52, 0xf0, 0x15, 0x62, 0x72, 0xd1,
@@ -50,17 +50,17 @@ const HuffSpec kAcChroma{
      0xc2, 0xc3, 0xc4, 0xc5, 0xc6, 0xc7, 0xc8, 0xc9, 0xca, 0xd2, 0xd3, 0xd4, 0xd5, 0xd6, 0xd7, 0xd8, 0xd9, 0xda,
      0xe2, 0xe3, 0xe4, 0xe5, 0xe6, 0xe7, 0xe8, 0xe9, 0xea, 0xf2, 0xf3, 0xf4, 0xf5, 0xf6, 0xf7, 0xf8, 0xf9, 0xfa}};
 
-// Code and length of every symbol, from a table specification.
+// Code and length of every symbol, from its counts and symbols.
 struct HuffCodes {
     uint16_t code[256] = {};
     uint8_t length[256] = {};
-    explicit HuffCodes(const HuffSpec& spec) {
+    explicit HuffCodes(const HuffTable& table) {
         int k = 0;
         uint16_t next = 0;
         for (int len = 1; len <= 16; ++len) {
-            for (int i = 0; i < spec.counts[len - 1]; ++i, ++k) {
-                code[spec.symbols[k]] = next++;
-                length[spec.symbols[k]] = static_cast<uint8_t>(len);
+            for (int i = 0; i < table.counts[len - 1]; ++i, ++k) {
+                code[table.symbols[k]] = next++;
+                length[table.symbols[k]] = static_cast<uint8_t>(len);
             }
             next = static_cast<uint16_t>(next << 1);
         }
@@ -108,10 +108,10 @@ void ScaledTable(const int* base, int quality, int* out) {
     for (int i = 0; i < 64; ++i) out[i] = std::clamp((base[i] * scale + 50) / 100, 1, 255);
 }
 
-void WriteHuffTable(std::string& o, int tableClass, int id, const HuffSpec& spec) {
+void WriteHuffTable(std::string& o, int tableClass, int id, const HuffTable& table) {
     o += static_cast<char>(tableClass << 4 | id);
-    for (uint8_t c : spec.counts) o += static_cast<char>(c);
-    for (uint8_t s : spec.symbols) o += static_cast<char>(s);
+    for (uint8_t c : table.counts) o += static_cast<char>(c);
+    for (uint8_t s : table.symbols) o += static_cast<char>(s);
 }
 
 // The number of bits of |v| and the bits that encode v.
