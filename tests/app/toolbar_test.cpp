@@ -25,6 +25,7 @@
 #include "res/resource_ids.h"
 #include "speech/simulated_voice.h"
 #include "speech/speech_engine.h"
+#include "tests/app/program_harness.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/screenshot.h"
 #include "ui/gdi.h"
@@ -34,155 +35,10 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
 constexpr int kLeft = 600, kTop = 400;
-constexpr WPARAM kRunJobs = 0xE0F0;  // a command the toolbar does not know: runs the queued jobs
-
-struct Command {
-    WPARAM id;
-    LPARAM lParam;
-    DWORD tick;
-};
-std::mutex LogLock;
-std::vector<Command> Commands;
-std::vector<std::function<void()>> Jobs;
-
-void Hook(WPARAM id, LPARAM lParam) {
-    if (id == kRunJobs) {
-        std::vector<std::function<void()>> jobs;
-        {
-            std::lock_guard<std::mutex> hold(LogLock);
-            jobs.swap(Jobs);
-        }
-        for (auto& job : jobs) job();
-        return;
-    }
-    std::lock_guard<std::mutex> hold(LogLock);
-    Commands.push_back({id, lParam, GetTickCount()});
-}
-
-std::vector<Command> CommandsSoFar() {
-    std::lock_guard<std::mutex> hold(LogLock);
-    return Commands;
-}
-void ClearCommands() {
-    std::lock_guard<std::mutex> hold(LogLock);
-    Commands.clear();
-}
-
-// Runs `job` on the program's thread and waits for it.
-void OnApp(std::function<void()> job) {
-    auto done = std::make_shared<std::promise<void>>();
-    std::future<void> finished = done->get_future();
-    {
-        std::lock_guard<std::mutex> hold(LogLock);
-        Jobs.push_back([job, done] {
-            job();
-            done->set_value();
-        });
-    }
-    PostMessageA(ToolbarWindow, WM_COMMAND, kRunJobs, 0);
-    ASSERT_EQ(finished.wait_for(10s), std::future_status::ready);
-}
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() > end) return false;
-        Sleep(5);
-    }
-    return true;
-}
+constexpr RECT kNotepadPlace{40, 40, 460, 340};
 
 int Read(const int& flag) { return std::atomic_ref<int>(const_cast<int&>(flag)).load(); }
-
-// ---- Input ----
-
-POINT ClientPoint(int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(ToolbarWindow, &p);
-    return p;
-}
-// Real pointer input from the X server (xdotool, a Unix program Wine starts):
-// under Wine, moves injected with SendInput while a button is held do not
-// reach the window that captured the mouse.
-void Xdo(const std::string& args) {
-    std::string command = "Z:\\usr\\bin\\xdotool " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi)) {
-        ADD_FAILURE() << "xdotool could not be started";
-        return;
-    }
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-}
-void MoveTo(POINT p) {
-    Xdo("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y));
-    Sleep(60);
-}
-enum : DWORD { kLeftDown = 1, kLeftUp, kRightDown, kRightUp };
-void Button(DWORD action) {
-    static const char* const args[] = {"", "mousedown 1", "mouseup 1", "mousedown 3", "mouseup 3"};
-    Xdo(args[action]);
-    Sleep(60);
-}
-void Click(POINT p, DWORD down = kLeftDown, DWORD up = kLeftUp) {
-    MoveTo(p);
-    Button(down);
-    Button(up);
-}
-void Park() { MoveTo({20, 900}); }
-
-// ---- The program on its thread ----
-
-class Program {
-public:
-    void Start() {
-        LocateFolders();
-        DetectSystemLanguage();
-        CreateSettingsFileIfMissing();
-        WriteSettingInt("Config", "NoStopAtUsageDlgOnStart", 1);
-        WriteSettingInt("Config", "UILanguage", 0);
-        WriteSettingInt("Config", "SoundPlayLoop", 0);
-        WriteToolbarPosition(kLeft, kTop);
-        SimulatedVoiceOptions options;
-        options.Pace = SimulatedPace::Timed;
-        options.EventDelayMs = 120;
-        Voices().SetOptions(options);
-        TheApp.Voices = &Voices();
-        SetToolbarCommandHook(Hook);
-        thread_ = std::thread([] {
-            TheApp.AppStart(GetModuleHandleW(nullptr));
-            TheApp.AppExit();
-        });
-        ASSERT_TRUE(WaitUntil([] { return TheApp.StartedTick != 0 && ToolbarWindow; }, 30s));
-        // The shipped strings files, for the translated menus.
-        for (const char* name : {"TesmarelUI.ini", "TesmarelUI_German.ini", "TesmarelUI_en.ini"})
-            std::filesystem::copy_file(std::filesystem::path(ZH_DATA_DIR) / name,
-                                       std::filesystem::path(strings_.Path()) / name);
-        OnApp([this] {
-            std::strcpy(ModuleFolder, (strings_.Path() + "\\").c_str());
-            ChooseUiStringFile();
-        });
-    }
-    void Stop() {
-        if (ToolbarWindow) PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SHUTDOWN, 0);
-        if (thread_.joinable()) thread_.join();
-    }
-    static SimulatedVoiceSystem& Voices() {
-        static SimulatedVoiceSystem voices(SimulatedStandardTokens());
-        return voices;
-    }
-
-private:
-    std::thread thread_;
-    ScratchFolder strings_{"zh_toolbar_strings"};
-};
 
 void UseLanguage(int language) {
     OnApp([language] {
@@ -193,74 +49,6 @@ void UseLanguage(int language) {
     });
 }
 
-// ---- Notepad ----
-
-class Notepad {
-public:
-    explicit Notepad(const std::u16string& text) {
-        const std::string path = folder_.File("text.txt");
-        std::ofstream out(path, std::ios::binary);
-        out.write("\xFF\xFE", 2);
-        out.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * 2));
-        out.close();
-        std::string command = "notepad.exe \"" + path + "\"";
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
-        WaitForInputIdle(pi_.hProcess, 10000);
-        WaitUntil([this] { return (top_ = Find()) != nullptr; }, 10s);
-        if (!top_) return;
-        edit_ = FindWindowExA(top_, nullptr, "Edit", nullptr);
-        MoveWindow(top_, 40, 40, 420, 300, TRUE);
-    }
-    ~Notepad() {
-        if (pi_.hProcess) {
-            TerminateProcess(pi_.hProcess, 0);
-            WaitForSingleObject(pi_.hProcess, 5000);
-            CloseHandle(pi_.hProcess);
-            CloseHandle(pi_.hThread);
-        }
-    }
-    bool Ok() const { return top_ && edit_; }
-    HWND Top() const { return top_; }
-    HWND Edit() const { return edit_; }
-    void Select(int start, int end) { SendMessageA(edit_, EM_SETSEL, start, end); }
-    bool Front() {
-        SetForegroundWindow(top_);
-        return WaitUntil([this] { return GetForegroundWindow() == top_; }, 3s);
-    }
-    HWND FocusWindow() const {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        return GetGUIThreadInfo(pi_.dwThreadId, &info) ? info.hwndFocus : nullptr;
-    }
-
-private:
-    HWND Find() const {
-        struct Search {
-            DWORD pid;
-            HWND found;
-        } search{pi_.dwProcessId, nullptr};
-        EnumWindows(
-            [](HWND w, LPARAM l) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(l);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                if (pid == s->pid && IsWindowVisible(w) && !GetWindow(w, GW_OWNER)) {
-                    s->found = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-    ScratchFolder folder_{"zh_notepad"};
-    PROCESS_INFORMATION pi_{};
-    HWND top_ = nullptr, edit_ = nullptr;
-};
-
-// The centre of the program's icon in Wine's notification area (its only icon).
 POINT TrayIconPoint() {
     const HWND tray = FindWindowA(nullptr, "Wine System Tray");
     POINT p{(GetSystemMetrics(SM_CXSMICON) + 4) / 2, (GetSystemMetrics(SM_CYSMICON) + 4) / 2};
@@ -491,7 +279,7 @@ TEST(StartUp, WithTheSystemVoicesASpeakClickLeavesTheProgramIdleAndAnswering) {
     Process program;
     const HWND toolbar = program.WaitForToolbar();
     ASSERT_TRUE(toolbar);
-    Notepad notepad(u"\u4f60\u4e16\u754c");
+    Notepad notepad(u"\u4f60\u4e16\u754c", kNotepadPlace);
     ASSERT_TRUE(notepad.Ok());
     notepad.Select(0, -1);
     ASSERT_TRUE(notepad.Front());
@@ -513,7 +301,7 @@ TEST(StartUp, WithTheSystemVoicesASpeakClickLeavesTheProgramIdleAndAnswering) {
 
 class Toolbar : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { program_.Start(); }
+    static void SetUpTestSuite() { program_.Start({.toolbar = {kLeft, kTop}, .eventDelayMs = 120, .ownStrings = true}); }
     static void TearDownTestSuite() { program_.Stop(); }
     static inline Program program_;
 };
@@ -544,7 +332,7 @@ TEST_F(Toolbar, IsATopmostToolWindowTheSizeOfTheBitmap) {
 
 // Where a click lands: the first command it sends, or none for the gripper.
 TEST_F(Toolbar, ClickZonesSendTheirCommandsAndKeepTheForeignFocus) {
-    Notepad notepad(u"abc");
+    Notepad notepad(u"abc", kNotepadPlace);
     ASSERT_TRUE(notepad.Ok());
     struct Case {
         int x;
@@ -556,7 +344,7 @@ TEST_F(Toolbar, ClickZonesSendTheirCommandsAndKeepTheForeignFocus) {
         ASSERT_TRUE(notepad.Front());
         const HWND focusBefore = notepad.FocusWindow();
         ClearCommands();
-        Click(ClientPoint(c.x, 8));
+        Click(ToolbarPoint(c.x, 8));
         Sleep(300);
         const std::vector<Command> sent = CommandsSoFar();
         if (c.command) {
@@ -576,12 +364,12 @@ TEST_F(Toolbar, ClickZonesSendTheirCommandsAndKeepTheForeignFocus) {
 
 // Nothing selected: the request is re-posted six times as a reader request, 200 ms apart.
 TEST_F(Toolbar, ASpeakClickThatCapturesNothingRetriesAsReaderRequests) {
-    Notepad notepad(u"abc");
+    Notepad notepad(u"abc", kNotepadPlace);
     ASSERT_TRUE(notepad.Ok());
     notepad.Select(0, 0);
     ASSERT_TRUE(notepad.Front());
     ClearCommands();
-    Click(ClientPoint(12, 8));
+    Click(ToolbarPoint(12, 8));
     WaitForRetriesToEnd();
     const std::vector<Command> sent = CommandsSoFar();
     ASSERT_EQ(sent.size(), 7u);
@@ -602,7 +390,7 @@ TEST_F(Toolbar, APressMovedOffTheButtonMovesTheToolbarAndSendsNothing) {
     ClearCommands();
     RECT before{};
     GetWindowRect(ToolbarWindow, &before);
-    POINT p = ClientPoint(20, 8);
+    POINT p = ToolbarPoint(20, 8);
     MoveTo(p);
     Button(kLeftDown);
     EXPECT_EQ(FaceRow(0), 1);  // pressed
@@ -626,7 +414,7 @@ TEST_F(Toolbar, APressMovedOffTheButtonMovesTheToolbarAndSendsNothing) {
     EXPECT_EQ(FaceRow(0), 0);
 
     // The gripper drags the toolbar back.
-    const POINT g = ClientPoint(4, 8);
+    const POINT g = ToolbarPoint(4, 8);
     MoveTo(g);
     Button(kLeftDown);
     MoveTo({g.x - 10, g.y - 10});
@@ -641,7 +429,7 @@ TEST_F(Toolbar, APressMovedOffTheButtonMovesTheToolbarAndSendsNothing) {
 
     // Off and straight back onto the pressed button (the first move off does
     // not move the window): the release sends the command.
-    Notepad notepad(u"abc");
+    Notepad notepad(u"abc", kNotepadPlace);
     ASSERT_TRUE(notepad.Ok());
     ASSERT_TRUE(notepad.Front());
     ClearCommands();
@@ -675,8 +463,8 @@ TEST_F(Toolbar, TipAppearsAfterASecondAndStaysInsideTheWorkArea) {
         Park();
         Sleep(200);
         SetWindowPos(ToolbarWindow, nullptr, c.left, c.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        MoveTo(ClientPoint(30, 8));
-        MoveTo(ClientPoint(31, 8));
+        MoveTo(ToolbarPoint(30, 8));
+        MoveTo(ToolbarPoint(31, 8));
         Sleep(600);
         EXPECT_FALSE(IsWindowVisible(TipWindow)) << "too early";
         ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(TipWindow) != 0; }, 2s));
@@ -759,14 +547,14 @@ std::wstring LabelOf(int position, UINT id) {
 }
 
 TEST_F(Toolbar, RightClickMenuOpensOwnerDrawnAndTranslatedAndItsClosingClickIsNoPress) {
-    Notepad notepad(u"abc");
+    Notepad notepad(u"abc", kNotepadPlace);
     ASSERT_TRUE(notepad.Ok());
     for (int language : {0, 1}) {
         SCOPED_TRACE(language);
         UseLanguage(language);
         ASSERT_TRUE(notepad.Front());
         ClearCommands();
-        Click(ClientPoint(30, 8), kRightDown, kRightUp);
+        Click(ToolbarPoint(30, 8), kRightDown, kRightUp);
         const HWND menu = WaitForMenu();
         ASSERT_TRUE(menu);
         EXPECT_TRUE(HasCommand(kCmdToolbarMenu));
@@ -780,7 +568,7 @@ TEST_F(Toolbar, RightClickMenuOpensOwnerDrawnAndTranslatedAndItsClosingClickIsNo
             EXPECT_TRUE(!hide.empty() && hide != L"Hide Zhorvan Toolbar" && hide.find(L'\x5de5') != std::wstring::npos)
                 << std::string(hide.begin(), hide.end());
         // The click that closes the menu lands on the button: it presses nothing.
-        Click(ClientPoint(12, 8));
+        Click(ToolbarPoint(12, 8));
         EXPECT_TRUE(WaitUntil([] { return !IsWindowVisible(FindWindowA("#32768", nullptr)); }, 2s));
         Sleep(800);
         EXPECT_FALSE(HasCommand(ID_SPEECH_SPEAK));
@@ -901,7 +689,7 @@ TEST_F(Toolbar, DialogsRunOneAtATimeAndMissingOnesDoNothing) {
 TEST_F(Toolbar, SpeakClickSpeaksTheSelectionWithBusyFacesAndReturnsToIdle) {
     // Characters of one reading each: the voice is handed them unchanged.
     const std::u16string text = u"\u4f60\u4e16\u754c\u6211\u5f88\u70ed";  // 你世界我很热
-    Notepad notepad(u"  " + text + u"\r\nnext line");
+    Notepad notepad(u"  " + text + u"\r\nnext line", kNotepadPlace);
     ASSERT_TRUE(notepad.Ok());
     notepad.Select(0, static_cast<int>(text.size()) + 2);
     ASSERT_TRUE(notepad.Front());
@@ -921,7 +709,7 @@ TEST_F(Toolbar, SpeakClickSpeaksTheSelectionWithBusyFacesAndReturnsToIdle) {
     ClearCommands();
 
     // Timeline of one click, polled: capture (the status line), first Speak.
-    MoveTo(ClientPoint(15, 8));
+    MoveTo(ToolbarPoint(15, 8));
     Button(kLeftDown);
     // The release is polled for from another thread, so the timeline starts
     // when the toolbar takes the speak command (posted at the release).
@@ -973,22 +761,22 @@ TEST_F(Toolbar, SpeakClickSpeaksTheSelectionWithBusyFacesAndReturnsToIdle) {
 
 TEST_F(Toolbar, WhileSpeakingTheLeftHalfPausesAndThenResumesAndTheRightHalfStops) {
     const std::u16string text = u"\u4f60\u597d\u4e16\u754c\u6211\u4eec\u90fd\u5f88\u597d\u4f60\u597d\u4e16\u754c";
-    Notepad notepad(text);
+    Notepad notepad(text, kNotepadPlace);
     ASSERT_TRUE(notepad.Ok());
     notepad.Select(0, -1);
     ASSERT_TRUE(notepad.Front());
     ASSERT_TRUE(WaitUntil([] { return TheSpeechEngine().CommandLoopRunning(); }, 10s));
     ClearCommands();
-    Click(ClientPoint(15, 8));
+    Click(ToolbarPoint(15, 8));
     ASSERT_TRUE(WaitUntil([] { return Read(ToolbarSpeaking) == 1; }, 5s));
-    Click(ClientPoint(15, 8));
+    Click(ToolbarPoint(15, 8));
     EXPECT_TRUE(WaitUntil([] { return Read(ToolbarPaused) == 1 && Read(ToolbarSpeaking) == 0; }, 2s));
     EXPECT_TRUE(HasCommand(ID_SPEECH_PAUSE));
     EXPECT_EQ(FaceRow(0), 0);
-    Click(ClientPoint(15, 8));  // resume
+    Click(ToolbarPoint(15, 8));  // resume
     EXPECT_TRUE(WaitUntil([] { return Read(ToolbarSpeaking) == 1 && Read(ToolbarPaused) == 0; }, 2s));
     ClearCommands();
-    Click(ClientPoint(40, 8));
+    Click(ToolbarPoint(40, 8));
     EXPECT_TRUE(WaitUntil([] { return Read(ToolbarSpeaking) == 0; }, 2s));
     const std::vector<Command> sent = CommandsSoFar();
     ASSERT_FALSE(sent.empty());

@@ -29,6 +29,7 @@
 #include "res/resource_ids.h"
 #include "speech/simulated_voice.h"
 #include "speech/speech_engine.h"
+#include "tests/app/program_harness.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/screenshot.h"
 #include "ui/ui_strings.h"
@@ -36,173 +37,8 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
 constexpr int kLeft = 600, kTop = 20;
-constexpr WPARAM kRunJobs = 0xE0F0;  // unknown to the toolbar: runs the queued jobs
-
-std::mutex JobLock;
-std::vector<std::function<void()>> Jobs;
-
-void Hook(WPARAM id, LPARAM) {
-    if (id != kRunJobs) return;
-    std::vector<std::function<void()>> jobs;
-    {
-        std::lock_guard<std::mutex> hold(JobLock);
-        jobs.swap(Jobs);
-    }
-    for (auto& job : jobs) job();
-}
-
-// Runs `job` on the program's thread (inside the reader's modal loop when one runs).
-void OnApp(std::function<void()> job) {
-    auto done = std::make_shared<std::promise<void>>();
-    std::future<void> finished = done->get_future();
-    {
-        std::lock_guard<std::mutex> hold(JobLock);
-        Jobs.push_back([job, done] {
-            job();
-            done->set_value();
-        });
-    }
-    PostMessageA(ToolbarWindow, WM_COMMAND, kRunJobs, 0);
-    ASSERT_EQ(finished.wait_for(10s), std::future_status::ready);
-}
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() > end) return false;
-        Sleep(10);
-    }
-    return true;
-}
-
-void Xdo(const std::string& args) {
-    std::string command = "Z:\\usr\\bin\\xdotool " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi)) {
-        ADD_FAILURE() << "xdotool could not be started";
-        return;
-    }
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-}
-void Click(POINT p) {
-    Xdo("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y));
-    Sleep(60);
-    Xdo("mousedown 1");
-    Sleep(60);
-    Xdo("mouseup 1");
-    Sleep(60);
-}
-void Park() { Xdo("mousemove 20 900"); }
-POINT ToolbarPoint(int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(ToolbarWindow, &p);
-    return p;
-}
-
-class Program {
-public:
-    void Start() {
-        LocateFolders();
-        DetectSystemLanguage();
-        CreateSettingsFileIfMissing();
-        WriteSettingInt("Config", "NoStopAtUsageDlgOnStart", 1);
-        WriteSettingInt("Config", "UILanguage", 0);
-        WriteSettingInt("Config", "SoundPlayLoop", 0);
-        WriteSettingInt("Config", "AutoSpeak", 0);
-        WriteSettingInt("Config", "ShowPinyin", 1);
-        WriteToolbarPosition(kLeft, kTop);
-        SimulatedVoiceOptions options;
-        options.Pace = SimulatedPace::Timed;
-        options.EventDelayMs = 150;
-        Voices().SetOptions(options);
-        TheApp.Voices = &Voices();
-        SetToolbarCommandHook(Hook);
-        thread_ = std::thread([] {
-            TheApp.AppStart(GetModuleHandleW(nullptr));
-            TheApp.AppExit();
-        });
-        ASSERT_TRUE(WaitUntil([] { return TheApp.StartedTick != 0 && ToolbarWindow; }, 30s));
-        OnApp([] { ChooseUiStringFile(); });
-    }
-    void Stop() {
-        if (ToolbarWindow) PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SHUTDOWN, 0);
-        if (thread_.joinable()) thread_.join();
-    }
-    static SimulatedVoiceSystem& Voices() {
-        static SimulatedVoiceSystem voices(SimulatedStandardTokens());
-        return voices;
-    }
-
-private:
-    std::thread thread_;
-};
-
-class Notepad {
-public:
-    explicit Notepad(const std::u16string& text) {
-        const std::string path = folder_.File("text.txt");
-        std::ofstream out(path, std::ios::binary);
-        out.write("\xFF\xFE", 2);
-        out.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * 2));
-        out.close();
-        std::string command = "notepad.exe \"" + path + "\"";
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
-        WaitForInputIdle(pi_.hProcess, 10000);
-        WaitUntil([this] { return (top_ = Find()) != nullptr; }, 10s);
-        if (!top_) return;
-        edit_ = FindWindowExA(top_, nullptr, "Edit", nullptr);
-        MoveWindow(top_, 40, 500, 420, 200, TRUE);
-    }
-    ~Notepad() {
-        if (pi_.hProcess) {
-            TerminateProcess(pi_.hProcess, 0);
-            WaitForSingleObject(pi_.hProcess, 5000);
-            CloseHandle(pi_.hProcess);
-            CloseHandle(pi_.hThread);
-        }
-    }
-    bool Ok() const { return top_ && edit_; }
-    HWND Top() const { return top_; }
-    void Select(int start, int end) { SendMessageA(edit_, EM_SETSEL, start, end); }
-    bool Front() {
-        SetForegroundWindow(top_);
-        return WaitUntil([this] { return GetForegroundWindow() == top_; }, 3s);
-    }
-
-private:
-    HWND Find() const {
-        struct Search {
-            DWORD pid;
-            HWND found;
-        } search{pi_.dwProcessId, nullptr};
-        EnumWindows(
-            [](HWND w, LPARAM l) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(l);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                if (pid == s->pid && IsWindowVisible(w) && !GetWindow(w, GW_OWNER)) {
-                    s->found = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-    ScratchFolder folder_{"zh_reader_notepad"};
-    PROCESS_INFORMATION pi_{};
-    HWND top_ = nullptr, edit_ = nullptr;
-};
+constexpr RECT kNotepadPlace{40, 500, 460, 700};
 
 // What a test reads of the reader being run, taken on the program's thread.
 struct ReaderView {
@@ -295,11 +131,13 @@ void CloseReader(HWND hwnd) {
 
 class Reader : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { program_.Start(); }
+    static void SetUpTestSuite() {
+        program_.Start({.toolbar = {kLeft, kTop}, .eventDelayMs = 150, .settings = {{"AutoSpeak", 0}, {"ShowPinyin", 1}}});
+    }
     static void TearDownTestSuite() { program_.Stop(); }
     // The reader opened by a right-half click on `text` selected in notepad.
     HWND OpenOn(const std::u16string& text) {
-        notepad_ = std::make_unique<Notepad>(text);
+        notepad_ = std::make_unique<Notepad>(text, kNotepadPlace);
         if (!notepad_->Ok()) return nullptr;
         notepad_->Select(0, -1);
         if (!notepad_->Front()) return nullptr;
@@ -401,7 +239,7 @@ TEST_F(Reader, TextLengthChoosesTheCompactOrTheLargeWindow) {
 }
 
 TEST_F(Reader, NothingSelectedOpensTheEmptyLargeReaderAfterTheRetries) {
-    notepad_ = std::make_unique<Notepad>(u"abc");
+    notepad_ = std::make_unique<Notepad>(u"abc", kNotepadPlace);
     ASSERT_TRUE(notepad_->Ok());
     notepad_->Select(0, 0);
     ASSERT_TRUE(notepad_->Front());
@@ -424,7 +262,7 @@ TEST_F(Reader, NothingSelectedOpensTheEmptyLargeReaderAfterTheRetries) {
 TEST_F(Reader, ANewRequestClosesTheOpenReaderAndOpensOneWithTheNewSelection) {
     const HWND first = OpenOn(u"\u5b66\u4e60\u4e2d\u6587");  // 学习中文
     ASSERT_TRUE(first);
-    Notepad other(u"\u6211\u4eec\u559c\u6b22");  // 我们喜欢
+    Notepad other(u"\u6211\u4eec\u559c\u6b22", kNotepadPlace);  // 我们喜欢
     ASSERT_TRUE(other.Ok());
     other.Select(0, -1);
     ASSERT_TRUE(other.Front());
@@ -749,7 +587,7 @@ TEST_F(Reader, AutoSpeakSpeaksATextAtOnceButNotThePlaceholder) {
     CloseReader(hwnd);
     notepad_.reset();
 
-    notepad_ = std::make_unique<Notepad>(u"abc");
+    notepad_ = std::make_unique<Notepad>(u"abc", kNotepadPlace);
     ASSERT_TRUE(notepad_->Ok());
     notepad_->Select(0, 0);
     ASSERT_TRUE(notepad_->Front());
