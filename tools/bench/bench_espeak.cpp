@@ -14,32 +14,9 @@
 #include "lexicon/representative.h"
 #include "speech/espeak_voice.h"
 #include "speech/speech_engine.h"
+#include "tools/bench/speech_bench.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-// Mixed text: Chinese with polyphones, punctuation, digits and Latin runs.
-std::u16string MakeText(size_t units) {
-    static const std::u16string sample =
-        u"我们在银行工作了三年，他说,这个问题很重要。Windows系统里有USB接口和AB线。3个苹果 and some English words here. "
-        u"长城很长，音乐让人快乐。";
-    std::u16string text;
-    while (text.size() < units) text += sample;
-    text.resize(units);
-    return text;
-}
-
-class NullTarget : public NotifyTarget {
-public:
-    bool Post(WindowId window, std::uint32_t, std::uintptr_t, std::intptr_t) override { return window != 0; }
-    std::intptr_t Send(WindowId, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
-    bool WindowExists(WindowId window) override { return window != 0; }
-};
-
-}  // namespace
+using namespace speech_bench;
 
 int main(int argc, char** argv) {
     CDict dict;

@@ -16,32 +16,13 @@
 #include "text/data_file.h"
 #include "speech/simulated_voice.h"
 #include "speech/speech_engine.h"
+#include "tools/bench/speech_bench.h"
+
+using namespace speech_bench;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-// Mixed text: Chinese with polyphones, punctuation, digits and Latin runs.
-std::u16string MakeText(size_t units) {
-    static const std::u16string sample =
-        u"我们在银行工作了三年，他说,这个问题很重要。Windows系统里有USB接口和AB线。3个苹果 and some English words here. "
-        u"长城很长，音乐让人快乐。";
-    std::u16string text;
-    while (text.size() < units) text += sample;
-    text.resize(units);
-    return text;
-}
-
 AString Wide(const std::u16string& s) { return AString(s.data(), static_cast<int>(s.size())); }
-
-class NullTarget : public NotifyTarget {
-public:
-    bool Post(WindowId window, std::uint32_t, std::uintptr_t, std::intptr_t) override { return window != 0; }
-    std::intptr_t Send(WindowId, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
-    bool WindowExists(WindowId window) override { return window != 0; }
-};
 
 }  // namespace
 
