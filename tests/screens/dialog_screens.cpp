@@ -16,6 +16,7 @@
 #include "app/settings.h"
 #include "res/resource_ids.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/ui/interface_language.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/text_literals.h"
 #include "tools/png/png.h"
@@ -48,23 +49,15 @@ const char* Suffix(int language) { return language ? "zh" : "en"; }
 class Screens : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string folder = scratch_.Path() + "\\";
-        ASSERT_LT(folder.size(), sizeof ModuleFolder);
-        std::strcpy(ModuleFolder, folder.c_str());
-        for (const char* name : {"TesmarelUI.ini", "TesmarelUI_en.ini"})
-            fs::copy_file(fs::path(ZH_DATA_DIR) / name, fs::path(scratch_.Path()) / name);
-        ASSERT_TRUE(CreateSharedFonts());
-        LoadLibraryW(L"riched20.dll");
+        ASSERT_TRUE(language_.FontsReady());
+        LoadLibraryW(L"riched20.dll");  // the reader templates' panes
     }
     void TearDown() override {
         HideInfoPane();
         Use(0);
     }
-    void Use(int language) {
-        AppSettings.UILanguage = static_cast<int16_t>(language);
-        ChooseUiStringFile();
-    }
-    ScratchFolder scratch_{"zh_screens"};
+    void Use(int language) { language_.Use(language); }
+    InterfaceLanguage language_{0};
 };
 
 TEST_F(Screens, EveryDialogTemplateInBothLanguages) {

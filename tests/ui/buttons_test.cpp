@@ -20,6 +20,7 @@
 #include "tests/support/string_bytes.h"
 #include "tests/support/text_literals.h"
 #include "tests/ui/button_dialogs.h"
+#include "tests/ui/interface_language.h"
 #include "ui/glyph_text.h"
 #include "ui/ui_strings.h"
 
@@ -148,28 +149,12 @@ RECT TextBox(HWND control) {
     return BoxOf(*pic, 4, [](std::uint32_t p) { return Dark(p); });
 }
 
-std::u16string U16(const wchar_t* s) { return std::u16string(s, s + wcslen(s)); }
-
-// Strings files in a scratch ModuleFolder, shared fonts, the language, and the open dialog.
+// The shipped strings files and the shared fonts (InterfaceLanguage), and the open dialog.
 class Buttons : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string folder = scratch_.Path() + "\\";
-        ASSERT_LT(folder.size(), sizeof ModuleFolder);
-        std::strcpy(ModuleFolder, folder.c_str());
-        for (const char* name : {"TesmarelUI.ini", "TesmarelUI_German.ini", "TesmarelUI_en.ini"})
-            fs::copy_file(fs::path(ZH_DATA_DIR) / name, fs::path(scratch_.Path()) / name);
-        ASSERT_TRUE(CreateSharedFonts());
-        Use(0);
-    }
-    void TearDown() override {
-        dialog_.reset();
-        Use(0);
-    }
-    void Use(int language) {
-        AppSettings.UILanguage = static_cast<int16_t>(language);
-        ChooseUiStringFile();
-    }
+    void SetUp() override { ASSERT_TRUE(language_.FontsReady()); }
+    void TearDown() override { dialog_.reset(); }
+    void Use(int language) { language_.Use(language); }
     ButtonsDialog& Open() {
         dialog_ = std::make_unique<ButtonsDialog>();
         EXPECT_TRUE(dialog_->Create(nullptr));
@@ -185,7 +170,7 @@ protected:
         ASSERT_EQ(GetFocus(), d.Item(id));
     }
 
-    ScratchFolder scratch_{"zh_buttons"};
+    InterfaceLanguage language_{0};
     std::unique_ptr<ButtonsDialog> dialog_;
 };
 

@@ -25,7 +25,7 @@ public:
             std::filesystem::copy_file(std::filesystem::path(ZH_DATA_DIR) / name,
                                        std::filesystem::path(scratch_.Path()) / name);
         Use(language);
-        CreateSharedFonts();
+        fontsReady_ = CreateSharedFonts();
     }
     ~InterfaceLanguage() {
         ReleaseSharedFonts();
@@ -41,9 +41,11 @@ public:
         ChooseUiStringFile();
     }
     const ScratchFolder& Folder() const { return scratch_; }
+    bool FontsReady() const { return fontsReady_; }
 
 private:
     ScratchFolder scratch_{"zh_uilang"};
     char savedFolder_[MAX_PATH] = {};
     int16_t savedLanguage_ = 0;
+    bool fontsReady_ = false;
 };
