@@ -166,17 +166,8 @@ bool IsHandleFormat(UINT format) {
 HGLOBAL CopyBlock(HGLOBAL source) {
     GlobalLocked from(source);
     if (!from.Get() || from.Size() == 0) return nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, from.Size());
-    if (!copy) return nullptr;
-    {
-        GlobalLocked to(copy);
-        if (to.Get()) {
-            std::memcpy(to.Get(), from.Get(), from.Size());
-            return copy;
-        }
-    }
-    GlobalFree(copy);
-    return nullptr;
+    GlobalBlock copy(from.Size(), GlobalBlock::kClipboardFlags);
+    return copy.Fill(from.Get(), from.Size()) ? copy.Release() : nullptr;
 }
 
 // A METAFILEPICT holds a metafile handle that the clipboard deletes when emptied.
@@ -186,16 +177,9 @@ HGLOBAL CopyMetaFilePict(HGLOBAL source) {
     METAFILEPICT pict = *static_cast<const METAFILEPICT*>(from.Get());
     pict.hMF = CopyMetaFileW(pict.hMF, nullptr);
     if (!pict.hMF) return nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, sizeof(METAFILEPICT));
-    if (copy) {
-        GlobalLocked to(copy);
-        if (to.Get()) {
-            *static_cast<METAFILEPICT*>(to.Get()) = pict;
-            return copy;
-        }
-    }
+    GlobalBlock copy(sizeof pict, GlobalBlock::kClipboardFlags);
+    if (copy.Fill(&pict, sizeof pict)) return copy.Release();
     DeleteMetaFile(pict.hMF);
-    if (copy) GlobalFree(copy);
     return nullptr;
 }
 

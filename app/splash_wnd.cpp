@@ -17,21 +17,6 @@ namespace {
 constexpr char kPictureName[] = "welcome_tesmarel";
 constexpr char kPictureExtension[] = ".jpg";
 
-// Frees a global memory block when it goes.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(SIZE_T bytes) : h_(bytes ? GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr) {}
-    ~GlobalBlock() {
-        if (h_) GlobalFree(h_);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-    HGLOBAL Get() const { return h_; }
-
-private:
-    HGLOBAL h_;
-};
-
 bool EastAsianInterface() {
     const int language = AppSettings.UILanguage;
     return language == UiSimplified || language == UiTraditional;
@@ -61,12 +46,8 @@ bool CSplashWnd::LoadPicture() {
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.empty()) return false;
     // The stream is released before the block it reads (declared after it).
-    GlobalBlock block(bytes.size());
-    if (!block.Get()) return false;
-    void* data = GlobalLock(block.Get());
-    if (!data) return false;
-    memcpy(data, bytes.data(), bytes.size());
-    GlobalUnlock(block.Get());
+    GlobalBlock block(bytes.size(), GMEM_MOVEABLE);
+    if (!block.Fill(bytes.data(), bytes.size())) return false;
     ComPtr<IStream> stream;
     if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, stream.Put()))) return false;
     ComPtr<IPicture> picture;

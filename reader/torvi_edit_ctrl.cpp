@@ -55,32 +55,6 @@ private:
     HMENU menu_;
 };
 
-// The GlobalAlloc block handed to the clipboard, freed unless handed over.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(SIZE_T bytes) : block_(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, bytes)) {}
-    ~GlobalBlock() {
-        if (block_) GlobalFree(block_);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-    bool Fill(const void* bytes, SIZE_T count) {
-        void* p = block_ ? GlobalLock(block_) : nullptr;
-        if (!p) return false;
-        std::memcpy(p, bytes, count);
-        GlobalUnlock(block_);
-        return true;
-    }
-    bool HandOver(UINT format) {
-        if (!block_ || !SetClipboardData(format, block_)) return false;
-        block_ = nullptr;  // the clipboard owns it now
-        return true;
-    }
-
-private:
-    HGLOBAL block_;
-};
-
 std::wstring Wide(const char* bytes, int length, UINT codePage) {
     if (length <= 0) return {};
     const int n = MultiByteToWideChar(codePage, 0, bytes, length, nullptr, 0);
@@ -419,10 +393,10 @@ void CTorviEditCtrl::CopySelection() {
     if (GetSelectedText(text, CodePage) <= 0) return;
     ClipboardOpen clipboard(nullptr);
     if (!clipboard.IsOpen() || !EmptyClipboard()) return;
-    GlobalBlock bytes(static_cast<SIZE_T>(text.GetLength()) + 2);
+    GlobalBlock bytes(static_cast<SIZE_T>(text.GetLength()) + 2, GlobalBlock::kClipboardFlags);
     if (bytes.Fill(text.GetString(), static_cast<SIZE_T>(text.GetLength()) + 1)) bytes.HandOver(CF_TEXT);
     const LCID locale = LocaleOfCodePage(CodePage);
-    GlobalBlock localeBlock(sizeof locale);
+    GlobalBlock localeBlock(sizeof locale, GlobalBlock::kClipboardFlags);
     if (localeBlock.Fill(&locale, sizeof locale)) localeBlock.HandOver(CF_LOCALE);
 }
 

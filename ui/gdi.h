@@ -3,6 +3,8 @@
 // each releases exactly what it took, once.
 #include <windows.h>
 
+#include <cstring>
+
 #include <utility>
 
 // Deletes its GDI object (pen, brush, font, bitmap, region).
@@ -128,6 +130,43 @@ private:
     MemoryDc memory_;
     Gdi<HBITMAP> bitmap_;
     Selected selected_;
+};
+
+// A movable, zeroed GlobalAlloc block (none for 0 bytes), freed when it goes
+// unless handed on: to the clipboard, or to a caller that takes it over.
+class GlobalBlock {
+public:
+    static constexpr UINT kFlags = GMEM_MOVEABLE | GMEM_ZEROINIT;
+    // The flags of clipboard data blocks.
+    static constexpr UINT kClipboardFlags = kFlags | GMEM_DDESHARE;
+
+    explicit GlobalBlock(SIZE_T bytes, UINT flags = kFlags) : block_(bytes ? GlobalAlloc(flags, bytes) : nullptr) {}
+    ~GlobalBlock() {
+        if (block_) GlobalFree(block_);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+
+    HGLOBAL Get() const { return block_; }
+    // Copies `count` bytes (at most the block's size) to its start.
+    bool Fill(const void* bytes, SIZE_T count) {
+        void* p = block_ && count <= GlobalSize(block_) ? GlobalLock(block_) : nullptr;
+        if (!p) return false;
+        std::memcpy(p, bytes, count);
+        GlobalUnlock(block_);
+        return true;
+    }
+    // Gives the block to the clipboard; false (and kept) when it refuses.
+    bool HandOver(UINT format) {
+        if (!block_ || !SetClipboardData(format, block_)) return false;
+        block_ = nullptr;
+        return true;
+    }
+    // The block, no longer owned.
+    HGLOBAL Release() { return std::exchange(block_, nullptr); }
+
+private:
+    HGLOBAL block_;
 };
 
 // OpenClipboard ... CloseClipboard. Another program may hold the clipboard for
