@@ -1,0 +1,11 @@
+; The installer's own texts: English.
+LangString SecProgram ${LANG_ENGLISH} "Zhorvan (program and data)"
+LangString SecStartMenu ${LANG_ENGLISH} "Start-menu shortcut"
+LangString SecStartup ${LANG_ENGLISH} "Start at logon"
+LangString DescProgram ${LANG_ENGLISH} "The Zhorvan program, its dictionary data, the interface language files and the quick guide."
+LangString DescStartMenu ${LANG_ENGLISH} "A shortcut to Zhorvan in the Start menu."
+LangString DescStartup ${LANG_ENGLISH} "Start Zhorvan when you log on to Windows (the same as $\"Start Up At Boot$\" in the System Preferences)."
+LangString UnSecProgram ${LANG_ENGLISH} "Zhorvan"
+LangString UnSecSettings ${LANG_ENGLISH} "My settings"
+LangString UnDescSettings ${LANG_ENGLISH} "Also delete Zhorvan's settings file and its input histories."
+LangString ProgramRunning ${LANG_ENGLISH} "Zhorvan is running and could not be closed. Close it (Shutdown Zhorvan) and choose Retry."

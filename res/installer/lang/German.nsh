@@ -1,0 +1,11 @@
+; The installer's own texts: German.
+LangString SecProgram ${LANG_GERMAN} "Zhorvan (Programm und Daten)"
+LangString SecStartMenu ${LANG_GERMAN} "Verknüpfung im Startmenü"
+LangString SecStartup ${LANG_GERMAN} "Bei der Anmeldung starten"
+LangString DescProgram ${LANG_GERMAN} "Das Programm Zhorvan, seine Wörterbuchdaten, die Sprachdateien der Oberfläche und die Kurzanleitung."
+LangString DescStartMenu ${LANG_GERMAN} "Eine Verknüpfung zu Zhorvan im Startmenü."
+LangString DescStartup ${LANG_GERMAN} "Startet Zhorvan bei der Anmeldung an Windows (wie „Mit Windows starten“ in den Einstellungen)."
+LangString UnSecProgram ${LANG_GERMAN} "Zhorvan"
+LangString UnSecSettings ${LANG_GERMAN} "Meine Einstellungen"
+LangString UnDescSettings ${LANG_GERMAN} "Auch die Einstellungsdatei und die Eingabeverläufe von Zhorvan löschen."
+LangString ProgramRunning ${LANG_GERMAN} "Zhorvan läuft und ließ sich nicht beenden. Beenden Sie es (Zhorvan beenden) und wählen Sie „Wiederholen“."

@@ -1,0 +1,11 @@
+; The installer's own texts: simplified Chinese.
+LangString SecProgram ${LANG_SIMPCHINESE} "Zhorvan（程序和数据）"
+LangString SecStartMenu ${LANG_SIMPCHINESE} "“开始”菜单快捷方式"
+LangString SecStartup ${LANG_SIMPCHINESE} "登录时启动"
+LangString DescProgram ${LANG_SIMPCHINESE} "Zhorvan 程序、词典数据、界面语言文件和快速入门。"
+LangString DescStartMenu ${LANG_SIMPCHINESE} "在“开始”菜单中创建 Zhorvan 的快捷方式。"
+LangString DescStartup ${LANG_SIMPCHINESE} "登录 Windows 时自动启动 Zhorvan（与“系统设置”中的“开机时自动启动”相同）。"
+LangString UnSecProgram ${LANG_SIMPCHINESE} "Zhorvan"
+LangString UnSecSettings ${LANG_SIMPCHINESE} "我的设置"
+LangString UnDescSettings ${LANG_SIMPCHINESE} "同时删除 Zhorvan 的设置文件和输入历史。"
+LangString ProgramRunning ${LANG_SIMPCHINESE} "Zhorvan 正在运行，无法关闭。请退出 Zhorvan 后选择“重试”。"

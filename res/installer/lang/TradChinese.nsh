@@ -1,0 +1,11 @@
+; The installer's own texts: traditional Chinese.
+LangString SecProgram ${LANG_TRADCHINESE} "Zhorvan（程式和資料）"
+LangString SecStartMenu ${LANG_TRADCHINESE} "「開始」功能表捷徑"
+LangString SecStartup ${LANG_TRADCHINESE} "登入時啟動"
+LangString DescProgram ${LANG_TRADCHINESE} "Zhorvan 程式、字典資料、介面語言檔和快速入門。"
+LangString DescStartMenu ${LANG_TRADCHINESE} "在「開始」功能表中建立 Zhorvan 的捷徑。"
+LangString DescStartup ${LANG_TRADCHINESE} "登入 Windows 時自動啟動 Zhorvan（與「系統設定」中的「開機時自動啟動」相同）。"
+LangString UnSecProgram ${LANG_TRADCHINESE} "Zhorvan"
+LangString UnSecSettings ${LANG_TRADCHINESE} "我的設定"
+LangString UnDescSettings ${LANG_TRADCHINESE} "同時刪除 Zhorvan 的設定檔和輸入歷史記錄。"
+LangString ProgramRunning ${LANG_TRADCHINESE} "Zhorvan 正在執行，無法關閉。請結束 Zhorvan 後選擇「重試」。"
