@@ -57,6 +57,34 @@ else
   echo "package: no quick guide in this tree ($tree/res/guide/ZhorvanGuide.chm); left out" >&2
 fi
 sed "s/@VERSION@/$version/" "$here/README.txt" | sed 's/$/\r/' >"$stage/README.txt"
+
+# The installer and zip keep file times to two seconds, so every file gets an
+# even second. The word list's cache carries the list's size and time (the
+# last 24 bytes: "ZhWLstmp", size, seconds since 1970, little-endian); it
+# gets the list's new time, when it was made from this list.
+hex64() {  # hex64 N: N as 8 little-endian bytes, in hex
+  local i
+  for ((i = 0; i < 8; i++)); do printf '%02x' $((($1 >> (8 * i)) & 255)); done
+}
+list=$stage/cedict_ts.u8 cache=$stage/workdata2.bin
+if [ -f "$list" ] && [ -f "$cache" ]; then
+  list_time=$(stat -c %Y "$list")
+  cache_size=$(stat -c %s "$cache")
+  stamp=$(tail -c 24 "$cache" | od -An -v -tx1 | tr -d ' \n')
+  expected=$(printf ZhWLstmp | od -An -v -tx1 | tr -d ' \n')$(hex64 "$(stat -c %s "$list")")$(hex64 "$list_time")
+  if [ "$stamp" = "$expected" ]; then
+    even=$((list_time / 2 * 2))
+    cache_time=$(stat -c %Y "$cache")
+    printf "$(hex64 "$even" | sed 's/../\\x&/g')" | dd of="$cache" bs=1 seek=$((cache_size - 8)) conv=notrunc status=none
+    touch -d "@$cache_time" "$cache"
+    touch -d "@$even" "$list"
+  else
+    echo "package: $cache was not made from $list; the program will make it anew" >&2
+  fi
+fi
+for f in "$stage"/*; do
+  touch -d "@$(($(stat -c %Y "$f") / 2 * 2))" "$f"
+done
 echo "$stage"
 
 if [ -n "$zip" ]; then
