@@ -12,7 +12,7 @@ set -euo pipefail
 zip=1 installer=1 compressor=
 while [ $# -gt 0 ]; do
   case $1 in
-    --folder) zip= installer= ;;
+    --folder) zip='' installer='' ;;
     --no-zip) zip= ;;
     --fast) compressor=zlib ;;
     -*) echo "package: unknown option $1" >&2; exit 2 ;;
@@ -75,7 +75,7 @@ if [ -f "$list" ] && [ -f "$cache" ]; then
   if [ "$stamp" = "$expected" ]; then
     even=$((list_time / 2 * 2))
     cache_time=$(stat -c %Y "$cache")
-    printf "$(hex64 "$even" | sed 's/../\\x&/g')" | dd of="$cache" bs=1 seek=$((cache_size - 8)) conv=notrunc status=none
+    printf '%b' "$(hex64 "$even" | sed 's/../\\x&/g')" | dd of="$cache" bs=1 seek=$((cache_size - 8)) conv=notrunc status=none
     touch -d "@$cache_time" "$cache"
     touch -d "@$even" "$list"
   else

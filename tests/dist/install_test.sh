@@ -32,7 +32,7 @@ uninst_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Zhorvan'
 
 # One test case after another: begin NAME, then checks; a failed check adds
 # its message to the case.
-cases=() failures=() current= current_failed= t0=$(date +%s)
+cases=() failures=() current='' current_failed='' t0=$(date +%s)
 begin() { finish; current=$1 current_failed=; echo "== $1"; }
 finish() {
   [ -n "$current" ] || return 0
