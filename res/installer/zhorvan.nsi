@@ -29,7 +29,6 @@ Target amd64-unicode
   SetCompressor /SOLID lzma
 !endif
 ManifestDPIAware true
-RequestExecutionLevel user
 
 !define PRODUCT "Zhorvan"
 !define EXE "Zhorvan.exe"
@@ -112,16 +111,22 @@ Function ${un}CloseRunningProgram
     System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
     System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2'  ; SYNCHRONIZE
     SendMessage $0 ${WM_COMMAND} ${IDM_SHUTDOWN} 0 /TIMEOUT=5000
-    StrCpy $3 0
     ${If} $2 P<> 0
       System::Call 'kernel32::WaitForSingleObject(p r2, i 15000) i .r3'
       System::Call 'kernel32::CloseHandle(p r2)'
-    ${EndIf}
-    ${If} $3 == 0
-      FindWindow $0 "${TOOLBAR_CLASS}" "${PRODUCT}"
-      ${If} $0 == 0
+      ${If} $3 == 0
         Return
       ${EndIf}
+    ${Else}
+      ; Without the process, its window going away has to do.
+      ${For} $3 1 50
+        Sleep 200
+        FindWindow $0 "${TOOLBAR_CLASS}" "${PRODUCT}"
+        ${If} $0 == 0
+          Sleep 500
+          Return
+        ${EndIf}
+      ${Next}
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ProgramRunning)" /SD IDCANCEL IDRETRY +2
     Abort

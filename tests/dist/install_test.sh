@@ -72,11 +72,10 @@ write_results() {
   [ "$f" -eq 0 ]
 }
 
-# reg_value ROOT VALUE: a value of the uninstall key, empty when absent.
-reg_value() {
-  wine reg query "$1\\$uninst_key" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
-    sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
-}
+# read_key ROOT: reads the uninstall key once; reg_value VALUE then gives a
+# value of it, empty when absent.
+read_key() { key_text=$(wine reg query "$1\\$uninst_key" </dev/null 2>/dev/null | tr -d '\r'); }
+reg_value() { sed -n "s/^ *$1 *REG_[A-Z_]* *//p" <<<"$key_text"; }
 reg_key_absent() { ! wine reg query "$1\\$uninst_key" </dev/null >/dev/null 2>&1; }
 # ini_value FILE SECTION KEY
 ini_value() {
@@ -140,10 +139,11 @@ check "TesmarelUI.ini does not end in UILanguage=2 of [Config]" strings_file_wit
 check "no uninstaller" test -f "$dir_unix/uninstall.exe"
 check "nothing but the package and the uninstaller installed" \
   test "$(ls "$dir_unix" | sort)" = "$( (ls "$stage"; echo uninstall.exe) | sort)"
-check "Add/Remove Programs: DisplayName" test "$(reg_value HKLM DisplayName)" = Zhorvan
-check "Add/Remove Programs: DisplayVersion" test "$(reg_value HKLM DisplayVersion)" = "$version"
-check "Add/Remove Programs: InstallLocation" test "$(reg_value HKLM InstallLocation)" = "$dir_win"
-check "Add/Remove Programs: UninstallString" test "$(reg_value HKLM UninstallString)" = "\"$dir_win\\uninstall.exe\" /AllUsers"
+read_key HKLM
+check "Add/Remove Programs: DisplayName" test "$(reg_value DisplayName)" = Zhorvan
+check "Add/Remove Programs: DisplayVersion" test "$(reg_value DisplayVersion)" = "$version"
+check "Add/Remove Programs: InstallLocation" test "$(reg_value InstallLocation)" = "$dir_win"
+check "Add/Remove Programs: UninstallString" test "$(reg_value UninstallString)" = "\"$dir_win\\uninstall.exe\" /AllUsers"
 check "a per-user entry in Add/Remove Programs" reg_key_absent HKCU
 check "no Start-menu shortcut to the program" link_names "$common_menu/Zhorvan.lnk" "$dir_win\\Zhorvan.exe"
 check "a start-up shortcut without being asked" test ! -e "$user_menu/StartUp/Zhorvan.lnk"
@@ -166,15 +166,20 @@ check "the word list's cache was made anew (its stamp did not match)" \
   test "$(stat -c %Y "$dir_unix/workdata2.bin" 2>/dev/null)" = "$cache_time"
 check "the cache changed" cmp -s "$stage/workdata2.bin" "$dir_unix/workdata2.bin"
 
+# Uninstalled while the program runs: the uninstaller shuts it down, and its
+# exit saves the settings it read.
 begin uninstall_keeps_settings
 check "no installation to uninstall" test -f "$dir_unix/uninstall.exe"
 cp "$settings" "$package/settings-before-uninstall.ini" 2>/dev/null
+wine "$probe" --leave "$dir_win\\Zhorvan.exe" 40 </dev/null >"$package/probe-leave.log" 2>&1
+check "the program did not start: $(tr -d '\r' <"$package/probe-leave.log")" grep -q 'toolbar 52x22 ' "$package/probe-leave.log"
 wine "$dir_win\\uninstall.exe" /S </dev/null >/dev/null 2>&1
 check "the installation folder is left" wait_gone "$dir_unix"
 [ -e "$dir_unix" ] && ls -la "$dir_unix" | sed 's/^/  /'
 check "the Start-menu shortcut is left" test ! -e "$common_menu/Zhorvan.lnk"
 check "the Add/Remove Programs entry is left" reg_key_absent HKLM
 check "the user's settings file is gone or changed" cmp -s "$package/settings-before-uninstall.ini" "$settings"
+check "the program still runs" bash -c '! wine "$1" --find </dev/null >/dev/null 2>&1' - "$probe"
 
 begin install_current_user_start_at_logon
 wine "$setup" /S /CurrentUser /STARTUP=1 /LANG=3 "/D=$dir_win" </dev/null >/dev/null 2>&1
@@ -182,9 +187,10 @@ status=$?
 check "the installer exited with $status" test "$status" -eq 0
 check "the installed files differ from the package" installed_as_packaged
 check "TesmarelUI.ini does not end in UILanguage=3 of [Config]" strings_file_with_language 3
-check "Add/Remove Programs (current user): InstallLocation" test "$(reg_value HKCU InstallLocation)" = "$dir_win"
+read_key HKCU
+check "Add/Remove Programs (current user): InstallLocation" test "$(reg_value InstallLocation)" = "$dir_win"
 check "Add/Remove Programs (current user): UninstallString" \
-  test "$(reg_value HKCU UninstallString)" = "\"$dir_win\\uninstall.exe\" /CurrentUser"
+  test "$(reg_value UninstallString)" = "\"$dir_win\\uninstall.exe\" /CurrentUser"
 check "an all-users entry in Add/Remove Programs" reg_key_absent HKLM
 check "no Start-menu shortcut of the current user" link_names "$user_menu/Zhorvan.lnk" "$dir_win\\Zhorvan.exe"
 check "no start-up shortcut to the program" link_names "$user_menu/StartUp/Zhorvan.lnk" "$dir_win\\Zhorvan.exe"

@@ -1,9 +1,12 @@
 // Starts Zhorvan.exe, waits until its toolbar window is visible and its
 // user-interface thread answers (after the lexicon has loaded), prints what it
 // saw, ends the program with the toolbar's Shutdown command and waits for it.
-//   dist_probe <Zhorvan.exe> [seconds to wait for the toolbar]
+//   dist_probe [--leave] <Zhorvan.exe> [seconds to wait for the toolbar]
+//   dist_probe --find
 // Exit status: 0 the toolbar showed and the program ended by itself with exit
 // code 0; 1 it could not be started; 2 no toolbar; 3 it did not end (killed).
+// --leave leaves the program running once its toolbar answers. --find: 0 when
+// a Zhorvan toolbar exists, else 1.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,9 +17,11 @@ namespace {
 
 constexpr int kShutdown = 57768;
 
+constexpr char kToolbarClass[] = "Torvi_Tesmarel_MAINPANE";
+
 HWND ToolbarOf(DWORD pid) {
     HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, "Torvi_Tesmarel_MAINPANE", "Zhorvan"))) {
+    while ((w = FindWindowExA(nullptr, w, kToolbarClass, "Zhorvan"))) {
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
         if (owner == pid) return w;
@@ -27,8 +32,18 @@ HWND ToolbarOf(DWORD pid) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--find") {
+        const bool found = FindWindowA(kToolbarClass, "Zhorvan") != nullptr;
+        std::printf("probe: %s\n", found ? "a toolbar is there" : "no toolbar");
+        return found ? 0 : 1;
+    }
+    const bool leave = argc > 1 && std::string(argv[1]) == "--leave";
+    if (leave) {
+        argc--;
+        argv++;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: dist_probe <Zhorvan.exe> [seconds]\n");
+        std::fprintf(stderr, "usage: dist_probe [--leave] <Zhorvan.exe> [seconds] | --find\n");
         return 1;
     }
     const DWORD limit = (argc > 2 ? std::atoi(argv[2]) : 40) * 1000u;
@@ -60,6 +75,11 @@ int main(int argc, char** argv) {
         GetWindowRect(toolbar, &r);
         std::printf("probe: toolbar %ldx%ld at %ld,%ld, answering after %lu ms\n", r.right - r.left,
                     r.bottom - r.top, r.left, r.top, GetTickCount() - start);
+        if (leave) {
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+            return 0;
+        }
         PostMessageA(toolbar, WM_COMMAND, kShutdown, 0);
     } else {
         std::printf("probe: no toolbar answered within %lu ms\n", limit);
