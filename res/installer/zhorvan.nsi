@@ -67,7 +67,7 @@ VIAddVersionKey /LANG=0 "FileDescription" "${PRODUCT} ${VERSION} Setup"
   !define MUI_UNICON "${ICON}"
 !endif
 !define MUI_ABORTWARNING
-!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_COMPONENTSPAGE_SMALLDESC
 
 ; The language dialog chooses the installer's language and the program's.
 !define MUI_LANGDLL_ALWAYSSHOW
