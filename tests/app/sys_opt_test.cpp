@@ -478,6 +478,8 @@ TEST_F(SysOpt, AboutBoxShowsTheBlueVersionTheYearTheLinksAndTheCredits) {
         ASSERT_TRUE(about);
         const HWND dialog = about->Hwnd();
         SaveScreenshot(dialog, std::string("app/about_") + LanguageName(language));
+        EXPECT_TRUE(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0));
+        EXPECT_TRUE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0));
         EXPECT_GT(BluePixels(dialog, IDC_VERSION), 20);
         EXPECT_EQ(BluePixels(dialog, IDC_YEAR_LINE), 0);  // black text beside it
         const std::string year = std::to_string(now.wYear);

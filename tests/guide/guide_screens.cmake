@@ -8,7 +8,7 @@ foreach(t ${topics})
   string(REGEX REPLACE "\\.htm$" ".png" picture "${t}")
   file(REMOVE ${SCREENS}/${picture})
   execute_process(COMMAND ${CHROMIUM} --headless --no-sandbox --disable-gpu --hide-scrollbars
-                          --user-data-dir=${PROFILE} --window-size=820,3000
+                          --user-data-dir=${PROFILE} --window-size=820,3800
                           --screenshot=${SCREENS}/${picture} file://${PAGES}/${t}
     RESULT_VARIABLE result OUTPUT_VARIABLE log ERROR_VARIABLE log TIMEOUT 60)
   set(size 0)
