@@ -24,8 +24,8 @@ struct Link {
     CStaticHotlink CAboutDlg::*member;
 };
 constexpr Link kLinks[] = {
-    {IDC_LINK_HOME, "Home page", kHomePageUrl, &CAboutDlg::HomeLink},
-    {IDC_LINK_CONTACT, "Contact", kContactUrl, &CAboutDlg::ContactLink},
+    {IDC_LINK_HOME, UiText("Home page"), kHomePageUrl, &CAboutDlg::HomeLink},
+    {IDC_LINK_CONTACT, UiText("Contact"), kContactUrl, &CAboutDlg::ContactLink},
 };
 
 HICON AppIcon(int metricX, int metricY) {
@@ -54,7 +54,7 @@ CAboutDlg::~CAboutDlg() {
 
 AString CAboutDlg::YearLine(int year) {
     AString line;
-    line.Format("%s (C) %d Zhorvan", TranslateUiText(AString("Copyright")).GetString(), year);
+    line.Format("%s (C) %d Zhorvan", TranslateUiText(AString(UiText("Copyright"))).GetString(), year);
     return line;
 }
 
