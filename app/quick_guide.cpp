@@ -62,7 +62,7 @@ const HelpLibrary& Help() {
 
 AString QuickGuideTopic() {
     AString topic;
-    topic.Format("%s%s::Tesmarel_Guide%s.htm", ModuleFolder, kQuickGuideFile,
+    topic.Format("%s%s::/Tesmarel_Guide%s.htm", ModuleFolder, kQuickGuideFile,
                  LanguageFileSuffix(AppSettings.UILanguage).GetString());
     return topic;
 }

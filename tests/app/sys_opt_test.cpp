@@ -547,7 +547,7 @@ TEST_F(SysOpt, QuickGuideOpensTheViewerOnTheTopicOfEachLanguage) {
         UseLanguage(c.language);
         AString topic;
         OnApp([&] { topic = QuickGuideTopic(); });
-        EXPECT_EQ(std::string(topic.GetString()), folder + "ZhorvanGuide.chm::" + c.topic);
+        EXPECT_EQ(std::string(topic.GetString()), folder + "ZhorvanGuide.chm::/" + c.topic);
         PostMessageA(ToolbarWindow, WM_COMMAND, IDM_QUICK_GUIDE, 0);
         HWND viewer = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (viewer = WindowTitled(kGuideTitle)) != nullptr; }, 10s));
