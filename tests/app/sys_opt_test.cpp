@@ -44,6 +44,7 @@ namespace {
 constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr char kShellFoldersResolved[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kGuideTitle[] = "Zhorvan Quick Guide";
+constexpr char kScratchPrefix[] = "zh_startup";
 
 // One registry value of HKCU set for the object's life, then put back as it was.
 class RegistryValueOverride {
@@ -52,7 +53,10 @@ public:
         HKEY k = nullptr;
         if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr)) return;
         DWORD size = sizeof old_;
-        had_ = RegQueryValueExA(k, name, nullptr, &type_, reinterpret_cast<BYTE*>(old_), &size) == ERROR_SUCCESS;
+        // A value left by a run that was killed is not put back: without it the
+        // shell makes its default again.
+        had_ = RegQueryValueExA(k, name, nullptr, &type_, reinterpret_cast<BYTE*>(old_), &size) == ERROR_SUCCESS &&
+               !std::strstr(old_, kScratchPrefix);
         oldSize_ = size;
         ok_ = RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                              static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
@@ -275,7 +279,7 @@ void RecordLaunch(const AString& target) {
 class SysOpt : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        startup_ = new ScratchFolder("zh_startup");
+        startup_ = new ScratchFolder(kScratchPrefix);
         startupFolder_ = new RegistryValueOverride(kShellFolders, "Startup", startup_->Path());
         program_.Start({.toolbar = {600, 400}, .eventDelayMs = 120, .settings = {}, .ownStrings = true});
     }
