@@ -2,12 +2,14 @@
 
 #include <string>
 
+#include "app/about_dlg.h"
 #include "app/capture.h"
 #include "app/environment.h"
 #include "app/requests.h"
 #include "app/settings.h"
 #include "app/splash_wnd.h"
 #include "app/startup_picture.h"
+#include "app/sys_opt.h"
 #include "app/toolbar.h"
 #include "app/speech_attach.h"
 #include "res/resource_ids.h"
@@ -65,6 +67,8 @@ int CMdiApp::AppStart(HINSTANCE instance) {
     AppSettings.Left = at.x;
     AppSettings.Top = at.y;
     ReadStartupFlags();
+    SetToolbarDialog(IDD_SYSTEM_OPTIONS, RunSystemOptions);
+    SetToolbarDialog(IDM_ABOUT, RunAboutBox);
     CreateWindows(at.x, at.y);
     {
         HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/capture.h"
+#include "app/quick_guide.h"
 #include "app/environment.h"
 #include "app/requests.h"
 #include "app/settings.h"
@@ -273,6 +274,7 @@ void OnCommand(WPARAM id, LPARAM lParam) {
     if (CommandHook) CommandHook(id, lParam);
     switch (id) {
         case kCmdToolbarMenu: ShowPopupMenu(IDM_POPUP_OPTIONS); break;
+        case IDM_QUICK_GUIDE: ShowQuickGuide(); break;
         case IDM_ABOUT: RunToolbarDialog(IDM_ABOUT); break;
         case IDM_SYSTEM_PREFERENCES: RunToolbarDialog(IDD_SYSTEM_OPTIONS); break;
         case IDM_SPEECH_OPTIONS: RunToolbarDialog(IDD_SPEECH_OPTIONS); break;
