@@ -218,6 +218,14 @@ protected:
         WritePrivateProfileStringW(L"MRUDIRLIST_WAV", L"Folder1", folder_.c_str(), fs::path(SettingsFile).c_str());
     }
     void TearDown() override {
+        // What a failed test left open: boxes, the file dialog, a reader.
+        for (OpenBox box; (box = WaitForMessageBox(300ms)).hwnd;) Press(box, IDCANCEL);
+        if (CMRUFileDlg* d = CMRUFileDlg::Active()) PostMessageW(d->StandardDialog(), WM_COMMAND, IDCANCEL, 0);
+        WaitUntil([] { return CMRUFileDlg::Active() == nullptr; }, 5s);
+        if (const HWND reader = FindWindowW(nullptr, L"VirAz Information")) {
+            PostMessageW(reader, WM_COMMAND, IDOK, 0);
+            WaitUntil([&] { return !IsWindow(reader); }, 5s);
+        }
         UseLanguage(0);
         SimulatedVoiceOptions plain;
         plain.Pace = SimulatedPace::Timed;
@@ -352,6 +360,47 @@ TEST_F(SaveSpeech, NothingSelectedAndNoReaderOpenSaysThereIsNoTextToSave) {
     SaveScreenshot(box.hwnd, "save_speech/no_text_en");
     Press(box, IDOK);
     EXPECT_TRUE(fs::is_empty(fs::path(folder_)));
+}
+
+TEST_F(SaveSpeech, WithAReaderOpenAndNothingSelectedElsewhereTheReadersTextIsSaved) {
+    const std::u16string text = u"\u6211\u4eec\u90fd\u5f88\u597d";  // 我们都很好
+    Notepad notepad(text, kNotepadPlace);
+    ASSERT_TRUE(notepad.Ok());
+    notepad.Select(0, -1);
+    ASSERT_TRUE(notepad.Front());
+    Click(ToolbarPoint(40, 8));  // the right half: the reader with the selection
+    HWND reader = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (reader = FindWindowW(nullptr, L"VirAz Information")) && IsWindowVisible(reader); }, 10s));
+    Sleep(300);
+    notepad.Select(0, 0);
+    const size_t voicesBefore = Program::Voices().VoiceCount();
+    ASSERT_TRUE(ChooseSaveSpeech());
+    const HWND dialog = WaitForSaveDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), reader);
+    Park();
+    Xdo("type --delay 40 reader");
+    const HWND nameBox = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            wchar_t typed[MAX_PATH] = {};
+            GetWindowTextW(nameBox, typed, MAX_PATH);
+            return std::wstring(typed) == L"reader";
+        },
+        5s));
+    Xdo("key Return");
+    const OpenBox done = WaitForMessageBox();
+    ASSERT_TRUE(done.hwnd);
+    const std::wstring file = folder_ + L"reader.wav";
+    EXPECT_EQ(done.text, "Saved as " + Utf8(file) + ".");
+    Press(done, IDOK);
+    EXPECT_TRUE(ReadWave(file).valid);
+    const std::vector<SimulatedSpeakCall> calls = SpeakCallsSince(voicesBefore);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().Text, text);
+    PostMessageW(reader, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(reader); }, 5s));
 }
 
 // An output format the voice cannot write: no file, and a message that says so.
