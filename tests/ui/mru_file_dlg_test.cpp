@@ -234,9 +234,17 @@ TEST_F(FileDialog, ListsTheExistingFoldersAndTheVoicesBelowTheStandardControls) 
     profile.Write(L"MRUDIRLIST_WAV", 3, a);
     profile.Write(L"MRUDIRLIST", 1, a);  // another section
     InterfaceLanguage language(0);
-    for (int lang : {0, 1}) {
-        SCOPED_TRACE(lang);
-        language.Use(lang);
+    const struct {
+        int language;
+        const wchar_t* folders;
+        const wchar_t* voice;
+        const char* picture;
+    } languages[] = {{0, L"Used Folders", L"Voice", "file_dialog/save_en"},
+                     {1, L"\u6700\u8fd1\u6587\u4ef6\u5939", L"\u8bed\u97f3", "file_dialog/save_zh"},
+                     {3, L"Letzte Ordner", L"Stimme", "file_dialog/save_de"}};
+    for (const auto& lang : languages) {
+        SCOPED_TRACE(lang.language);
+        language.Use(lang.language);
         CMRUFileDlg d = SaveWavDialog();
         d.FolderHistorySection = L"MRUDIRLIST_WAV";
         d.ExtraList = {L"Chinese Voice \u4e2d\u6587", L"Western Voice"};
@@ -274,10 +282,10 @@ TEST_F(FileDialog, ListsTheExistingFoldersAndTheVoicesBelowTheStandardControls) 
                                  EXPECT_LE(extraList.bottom, dialog.bottom);
                                  wchar_t text[64] = {};
                                  GetDlgItemTextW(x, IDC_FOLDER_LABEL, text, 64);
-                                 EXPECT_STREQ(text, lang ? L"\u6700\u8fd1\u6587\u4ef6\u5939" : L"Used Folders");
+                                 EXPECT_STREQ(text, lang.folders);
                                  GetDlgItemTextW(x, IDC_EXTRA_LABEL, text, 64);
-                                 EXPECT_STREQ(text, lang ? L"\u8bed\u97f3" : L"Voice");
-                                 SaveScreenshot(Standard(), lang ? "file_dialog/save_zh" : "file_dialog/save_en");
+                                 EXPECT_STREQ(text, lang.voice);
+                                 SaveScreenshot(Standard(), lang.picture);
                                  looked = true;
                                  return true;
                              },
