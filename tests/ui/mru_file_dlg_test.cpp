@@ -287,6 +287,23 @@ TEST_F(FileDialog, ListsTheExistingFoldersAndTheVoicesBelowTheStandardControls) 
                                  EXPECT_STREQ(text, lang.voice);
                                  SaveScreenshot(Standard(), lang.picture);
                                  looked = true;
+                                 // Larger: the lists follow the file-type list.
+                                 const RECT before = ScreenRectOf(Standard());
+                                 SetWindowPos(Standard(), nullptr, 0, 0, before.right - before.left + 160,
+                                              before.bottom - before.top + 80, SWP_NOMOVE | SWP_NOZORDER);
+                                 return true;
+                             },
+                             [&] {
+                                 const HWND x = Extension();
+                                 const RECT typeList = ScreenRectOf(GetDlgItem(Standard(), cmb1));
+                                 const RECT list = ScreenRectOf(GetDlgItem(x, IDC_FOLDER_LIST));
+                                 const RECT extraList = ScreenRectOf(GetDlgItem(x, IDC_EXTRA_LIST));
+                                 EXPECT_EQ(list.left, typeList.left);
+                                 EXPECT_EQ(list.right, typeList.right);
+                                 EXPECT_EQ(extraList.right, typeList.right);
+                                 EXPECT_GE(list.top, typeList.bottom);
+                                 EXPECT_LE(extraList.bottom, ScreenRectOf(Standard()).bottom);
+                                 if (lang.language == 0) SaveScreenshot(Standard(), "file_dialog/save_en_larger");
                                  return true;
                              },
                              Cancel});
