@@ -381,13 +381,15 @@ void CMRUFileDlg::OnFileOk(const wchar_t* path) {
 }
 
 void CMRUFileDlg::SaveFolderHistory(std::wstring folder) {
+    // Without a folder the entries would only be copied one key down.
+    if (folder.empty()) return;
     if (folder.size() > 1 && folder.back() != L'\\') folder += L'\\';
     const HWND list = folderList_ ? folderList_->Hwnd() : nullptr;
     std::vector<std::wstring> entries;
     if (list) {
         const LRESULT old =
             SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(folder.c_str()));
-        if (!folder.empty() && old != CB_ERR) SendMessageW(list, CB_DELETESTRING, old, 0);
+        if (old != CB_ERR) SendMessageW(list, CB_DELETESTRING, old, 0);
         for (int i = 0, n = ComboCount(list); i < n; i++) entries.push_back(ComboText(list, i));
     } else {
         // Without the dialog's list, the listed history is read the same way.
@@ -402,7 +404,6 @@ void CMRUFileDlg::SaveFolderHistory(std::wstring folder) {
     for (int i = n - 1; i >= 0; i--)
         if (!entries[static_cast<size_t>(i)].empty())
             WriteFolderHistory(FolderHistorySection, i + 2, entries[static_cast<size_t>(i)]);
-    if (folder.empty()) return;
     WriteFolderHistory(FolderHistorySection, 1, folder);
     if (!list) return;
     SendMessageW(list, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(folder.c_str()));

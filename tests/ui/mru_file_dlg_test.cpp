@@ -199,6 +199,9 @@ TEST(FolderHistory, TheNewestComesFirstWithoutDuplicatesAndTheOldestFallsOff) {
     // An older one comes back to the top.
     d.SaveFolderHistory(folders[0]);
     EXPECT_EQ(profile.Read(section, 3), (std::vector<std::wstring>{folders[0], upper, L""}));
+    // No folder: nothing moves.
+    d.SaveFolderHistory(L"");
+    EXPECT_EQ(profile.Read(section, 3), (std::vector<std::wstring>{folders[0], upper, L""}));
     // The other section is untouched.
     EXPECT_EQ(profile.Read(L"MRUDIRLIST", 1), std::vector<std::wstring>{L""});
 
