@@ -235,8 +235,9 @@ protected:
     }
     // Saves the notepad selection as `name` through the menu and the dialog;
     // the message box shown at the end (already answered for the overwrite question).
+    // With clickSave the Save button is clicked instead of pressing Enter.
     OpenBox SaveSelection(Notepad& notepad, const std::string& name, int overwriteAnswer, OpenBox* question,
-                          const std::string& screenshot) {
+                          const std::string& screenshot, bool clickSave = false) {
         EXPECT_TRUE(notepad.Front());
         if (!ChooseSaveSpeech()) {
             ADD_FAILURE() << "no menu item";
@@ -259,7 +260,16 @@ protected:
                 return Utf8(typed) == name;
             },
             5s));
-        Xdo("key Return");
+        if (clickSave) {
+            const RECT save = [&] {
+                RECT r{};
+                GetWindowRect(GetDlgItem(dialog, IDOK), &r);
+                return r;
+            }();
+            Click({(save.left + save.right) / 2, (save.top + save.bottom) / 2});
+        } else {
+            Xdo("key Return");
+        }
         OpenBox box = WaitForMessageBox();
         if (question && box.hwnd) {
             *question = box;
@@ -403,7 +413,8 @@ TEST_F(SaveSpeech, WithAReaderOpenAndNothingSelectedElsewhereTheReadersTextIsSav
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(reader); }, 5s));
 }
 
-// An output format the voice cannot write: no file, and a message that says so.
+// An output format the voice cannot write: no file, and a message that says
+// so. The name is confirmed with a click on Save.
 TEST_F(SaveSpeech, AFileThatCouldNotBeWrittenIsNotReportedAsSaved) {
     SimulatedVoiceOptions broken;
     broken.Pace = SimulatedPace::Timed;
@@ -413,7 +424,7 @@ TEST_F(SaveSpeech, AFileThatCouldNotBeWrittenIsNotReportedAsSaved) {
     Notepad notepad(u"\u4f60\u597d", kNotepadPlace);
     ASSERT_TRUE(notepad.Ok());
     notepad.Select(0, -1);
-    const OpenBox done = SaveSelection(notepad, "broken", 0, nullptr, "");
+    const OpenBox done = SaveSelection(notepad, "broken", 0, nullptr, "", true);
     ASSERT_TRUE(done.hwnd);
     const std::wstring file = folder_ + L"broken.wav";
     EXPECT_EQ(done.text, "The speech could not be saved as " + Utf8(file) + ".");
