@@ -9,6 +9,7 @@
 #include "app/quick_guide.h"
 #include "app/environment.h"
 #include "app/requests.h"
+#include "app/save_speech.h"
 #include "app/settings.h"
 #include "res/resource_ids.h"
 #include "app/speech_attach.h"
@@ -294,7 +295,8 @@ void OnCommand(WPARAM id, LPARAM lParam) {
         case kCmdReader: ReaderRequest(lParam); break;
         case ID_SPEECH_DONE: StopRequest(); break;
         case ID_SPEECH_PAUSE: PauseRequest(); break;
-        default: break;  // the quick guide and the speech file belong to windows not built here
+        case IDM_SAVE_SPEECH: SaveSpeechFile(); break;
+        default: break;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 
 namespace {
@@ -244,11 +245,30 @@ void SimulatedVoice::Emit(std::uint16_t id, std::uint32_t stream, std::uint32_t 
     Progress.notify_all();
 }
 
-void SimulatedVoice::WriteAudio(std::uint32_t bytes) {
+// A tone per word, its pitch stepping with the word's index, at half scale in
+// every channel; 8-bit samples are unsigned, wider ones signed little-endian.
+void SimulatedVoice::WriteAudio(std::uint32_t bytes, std::size_t word) {
     AudioBytes += bytes;
     if (!Wave.is_open()) return;
-    std::vector<char> silence(bytes, 0);
-    Wave.write(silence.data(), static_cast<std::streamsize>(silence.size()));
+    const unsigned width = Options.BitsPerSample / 8u ? Options.BitsPerSample / 8u : 1u;
+    const unsigned frame = width * (Options.Channels ? Options.Channels : 1u);
+    const double step = 2 * 3.14159265358979 * (330.0 + 55.0 * static_cast<double>(word % 8)) / Options.SampleRate;
+    std::vector<char> audio(bytes, 0);
+    for (std::uint32_t at = 0, n = 0; at + frame <= bytes; at += frame, ++n) {
+        const double v = 0.5 * std::sin(step * n);
+        for (unsigned c = 0; c < frame; c += width) {
+            if (width == 1) {
+                audio[at + c] = static_cast<char>(static_cast<std::uint8_t>(128 + std::lround(127 * v)));
+                continue;
+            }
+            const auto sample = static_cast<std::int32_t>(std::lround(v * 2147483647.0));
+            for (unsigned b = 0; b < width; ++b) {  // the top bytes of the 32-bit sample, low bytes zero
+                const int shift = 8 * (static_cast<int>(b) + 4 - static_cast<int>(width));
+                if (shift >= 0) audio[at + c + b] = static_cast<char>(static_cast<std::uint32_t>(sample) >> shift);
+            }
+        }
+    }
+    Wave.write(audio.data(), static_cast<std::streamsize>(audio.size()));
     WaveDataBytes += bytes;
 }
 
@@ -266,7 +286,7 @@ bool SimulatedVoice::AdvanceOne() {
         WordLen = len;
         Emit(kEventWordBoundary, s.Number, pos, len);
         // 100 ms of audio per word.
-        WriteAudio(Options.SampleRate / 10 * Options.Channels * (Options.BitsPerSample / 8));
+        WriteAudio(Options.SampleRate / 10 * Options.Channels * (Options.BitsPerSample / 8), s.NextWord - 1);
     } else {
         Emit(kEventEndInputStream, s.Number, 0, 0);
         Queue.pop_front();

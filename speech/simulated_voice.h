@@ -57,7 +57,8 @@ struct SimulatedVoiceOptions {
     bool ManualRunsWhenWaited = false;
     std::int32_t Rate = 0;
     std::uint16_t Volume = 100;
-    // Format of the voice's own output, used by SetWaveFileOutput.
+    // Format of the voice's own output, used by SetWaveFileOutput: a WAV file
+    // gets 100 ms of a tone for each word spoken.
     std::uint32_t SampleRate = 16000;
     std::uint16_t BitsPerSample = 16;
     std::uint16_t Channels = 1;
@@ -134,7 +135,7 @@ private:
     void Emit(std::uint16_t id, std::uint32_t stream, std::uint32_t pos, std::uint32_t len);  // under Lock
     void DeliverNotifications(std::unique_lock<std::mutex>& lock);
     void Trace(std::string call);  // under Lock
-    void WriteAudio(std::uint32_t bytes);  // under Lock
+    void WriteAudio(std::uint32_t bytes, std::size_t word);  // under Lock
 
     mutable std::mutex Lock;            // guards every field below
     std::condition_variable Wake;       // the thread: work, credits, shutdown

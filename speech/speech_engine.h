@@ -134,6 +134,7 @@ public:
     void GetVoiceNames(AStringArray& western, AStringArray& chinese);
 
     std::shared_ptr<Voice> GetMainVoice();
+    VoiceSystem* GetVoiceSystem() const { return Config.Voices; }
     bool ThreadRunning() const { return Running; }
     bool IsInitialising() const { return Initialising; }
     // The speech thread has started up and carries out commands.
