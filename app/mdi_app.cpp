@@ -10,6 +10,7 @@
 #include "app/startup_picture.h"
 #include "app/toolbar.h"
 #include "app/speech_attach.h"
+#include "app/speech_opt.h"
 #include "res/resource_ids.h"
 #include "rules/polyphone_model.h"
 #include "speech/speech_engine.h"
@@ -65,6 +66,7 @@ int CMdiApp::AppStart(HINSTANCE instance) {
     AppSettings.Left = at.x;
     AppSettings.Top = at.y;
     ReadStartupFlags();
+    SetToolbarDialog(IDD_SPEECH_OPTIONS, RunSpeechOptions);
     CreateWindows(at.x, at.y);
     {
         HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
