@@ -162,6 +162,34 @@ LRESULT CSndVolumeBttn::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return Default(message, wParam, lParam);
         }
+        case WM_GETDLGCODE: return Default(message, wParam, lParam) | DLGC_WANTARROWS;
+        case WM_KEYDOWN: {
+            // With the focus: the arrows move one step, Home and End to the ends.
+            int to = Value;
+            switch (wParam) {
+                case VK_LEFT:
+                case VK_DOWN: to = Value - 1; break;
+                case VK_RIGHT:
+                case VK_UP: to = Value + 1; break;
+                case VK_HOME: to = Minimum; break;
+                case VK_END: to = Maximum; break;
+                default: return Default(message, wParam, lParam);
+            }
+            SetValue(to);
+            return 0;
+        }
         default: return Default(message, wParam, lParam);
     }
+}
+
+void CSndVolumeBttn::SetValue(int value) {
+    value = std::clamp(value, Minimum, Maximum);
+    if (value == Value) return;
+    const RECT before = ThumbRect();
+    Value = value;
+    Report();
+    const RECT after = ThumbRect();
+    RECT both;
+    UnionRect(&both, &before, &after);
+    InvalidateRect(Hwnd(), &both, TRUE);
 }

@@ -2,7 +2,8 @@
 // A horizontal slider drawn on an owner-drawn button: a rising wedge, a thumb
 // with a small level bar, and for the rate slider a speed icon. Dragging the
 // thumb or clicking the track changes Value and reports it to the parent with
-// WM_HSCROLL, wParam = MAKEWPARAM(control id, new value), lParam = 0.
+// WM_HSCROLL, wParam = MAKEWPARAM(control id, new value), lParam = 0; with
+// the focus, the arrow keys, Home and End move it too.
 #include <windows.h>
 
 #include "ui/dialog.h"
@@ -26,6 +27,8 @@ public:
     // press point, at least one step, from PressValue. The value stays within
     // Minimum..Maximum; a change is reported and the thumb redrawn.
     void MoveThumb(int a, bool absolute);
+    // The keyboard's change: clamped, reported and redrawn when it differs.
+    void SetValue(int value);
 
     int RightMargin = 14;  // 7 once painted inside a dialog
     int ThumbHalfWidth = 6;

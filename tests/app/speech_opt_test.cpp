@@ -231,6 +231,17 @@ TEST_F(SpeechOptions, APixelOfDragMovesTheVolumeByOneAndDragsStayInTheirRanges) 
     EXPECT_LE(middle, 52);
     Click(SliderPoint(rate, 0));
     EXPECT_EQ(Label(d, IDC_RATE_VALUE), 0);
+    // The keys of a focused slider: a step, the ends.
+    const int before = Label(d, IDC_VOLUME_VALUE);
+    SendMessageW(volume, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(Label(d, IDC_VOLUME_VALUE), before + 1);
+    SendMessageW(volume, WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(Label(d, IDC_VOLUME_VALUE), 100);
+    SendMessageW(volume, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(Label(d, IDC_VOLUME_VALUE), 100);
+    SendMessageW(rate, WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(Label(d, IDC_RATE_VALUE), 0);
+    EXPECT_TRUE(SendMessageW(volume, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
     EXPECT_FALSE(SaveScreenshot(d, "speech_options/dragged").empty());
     Close(d, IDCANCEL);
     EXPECT_EQ(AppSettings.SoundPlayVol, 40);  // only OK applies the sliders
