@@ -12,6 +12,7 @@
 #include "app/sys_opt.h"
 #include "app/toolbar.h"
 #include "app/speech_attach.h"
+#include "app/speech_opt.h"
 #include "res/resource_ids.h"
 #include "rules/polyphone_model.h"
 #include "speech/speech_engine.h"
@@ -69,6 +70,7 @@ int CMdiApp::AppStart(HINSTANCE instance) {
     ReadStartupFlags();
     SetToolbarDialog(IDD_SYSTEM_OPTIONS, RunSystemOptions);
     SetToolbarDialog(IDM_ABOUT, RunAboutBox);
+    SetToolbarDialog(IDD_SPEECH_OPTIONS, RunSpeechOptions);
     CreateWindows(at.x, at.y);
     {
         HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));

@@ -26,7 +26,7 @@ struct AppSettingsRecord {
     std::atomic<int> matchCase;
     std::atomic<int> ShowPinyin;
     std::atomic<int> AutoSpeak;
-    std::atomic<int> ContextReadings;  // read at start-up, never written
+    std::atomic<int> ContextReadings;  // read at start-up; written by the speech options
     std::atomic<int> Left;  // toolbar position, section "TOPFRAME"
     std::atomic<int> Top;
 };

@@ -21,6 +21,7 @@
 #include "app/mdi_app.h"
 #include "app/requests.h"
 #include "app/settings.h"
+#include "app/speech_opt.h"
 #include "app/toolbar.h"
 #include "res/resource_ids.h"
 #include "speech/simulated_voice.h"
@@ -670,13 +671,19 @@ void FakeDialog(HWND owner) {
 }
 
 TEST_F(Toolbar, DialogsRunOneAtATimeAndMissingOnesDoNothing) {
-    OnApp([] { SetToolbarDialog(IDD_SYSTEM_OPTIONS, FakeDialog); });
+    OnApp([] {
+        SetToolbarDialog(IDD_SYSTEM_OPTIONS, FakeDialog);
+        SetToolbarDialog(IDD_SPEECH_OPTIONS, nullptr);  // an item without a dialog
+    });
     ClearCommands();
     PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SYSTEM_PREFERENCES, 0);
     PostMessageA(ToolbarWindow, WM_COMMAND, IDM_SPEECH_OPTIONS, 0);
     PostMessageA(ToolbarWindow, WM_COMMAND, IDM_QUICK_GUIDE, 0);
     ASSERT_TRUE(WaitUntil([] { return HasCommand(IDM_QUICK_GUIDE); }, 3s));
-    OnApp([] { SetToolbarDialog(IDD_SYSTEM_OPTIONS, nullptr); });
+    OnApp([] {
+        SetToolbarDialog(IDD_SYSTEM_OPTIONS, nullptr);
+        SetToolbarDialog(IDD_SPEECH_OPTIONS, RunSpeechOptions);
+    });
     EXPECT_EQ(DialogBusy, 1);
     EXPECT_EQ(NestedMenu, 0);
     EXPECT_EQ(NestedDialog, 0);

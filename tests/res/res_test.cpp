@@ -157,6 +157,7 @@ const std::vector<Template>& Templates() {
              {IDC_CONTENT_LABEL, kStatic, 0, 0, L"Speech Content"},
              {IDC_SPEECH_CONTENT, kCombo, kComboKind, kOwnerList},
              {IDC_SYNC_WORD, kButton, kButtonKind, BS_AUTOCHECKBOX, L"Synchronise Word When Playing Document"},
+             {IDC_CONTEXT_READINGS, kButton, kButtonKind, BS_AUTOCHECKBOX, L"Choose Readings From Context"},
              {IDOK, kButton, 0, 0, L"OK"},
              {IDCANCEL, kButton, 0, 0, L"Cancel"},
          }},
