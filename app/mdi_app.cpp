@@ -24,9 +24,20 @@
 #include "ui/ui_strings.h"
 
 namespace {
-// Loaded with the lexicon when ContextReadings is 1; read-only afterwards.
+// Loaded once, before ContextReadings first becomes 1; read-only afterwards.
 PolyphoneModel ThePolyphoneModel;
+bool PolyphoneModelTried = false;
 }  // namespace
+
+void EnsurePolyphoneModel() {
+    // The speech thread reads the model only while ContextReadings is 1, so it
+    // is written here, on the UI thread, before the setting is switched on, and
+    // only once: a second load could race a scan that still runs.
+    if (PolyphoneModelTried) return;
+    PolyphoneModelTried = true;
+    std::string error;  // a missing or damaged model leaves words and rules
+    ThePolyphoneModel.Load(DataFilePath(ModuleFolder, kPolyphoneModelFile), error);
+}
 
 CMdiApp TheApp;
 CDict TheDict;
@@ -76,9 +87,7 @@ int CMdiApp::AppStart(HINSTANCE instance) {
         HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
         TheDict.InitOnce(ModuleFolder);
         TheDict.LoadLexicon(ModuleFolder);
-        std::string modelError;  // a missing or damaged model leaves words and rules
-        if (AppSettings.ContextReadings == 1)
-            ThePolyphoneModel.Load(DataFilePath(ModuleFolder, kPolyphoneModelFile), modelError);
+        if (AppSettings.ContextReadings == 1) EnsurePolyphoneModel();
         SetCursor(old);
     }
     StartedTick = GetTickCount();

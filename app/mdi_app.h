@@ -44,6 +44,9 @@ extern CMdiApp TheApp;
 extern CDict TheDict;
 // The user-interface thread.
 extern DWORD UiThreadId;
+// Loads the polyphone model on the first call; call before ContextReadings
+// becomes 1 (UI thread).
+void EnsurePolyphoneModel();
 
 // Toolbar position of start-up: a stored edge off the screen is moved back on.
 POINT ClampToolbarPosition(int left, int top, const RECT& screen);

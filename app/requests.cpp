@@ -5,6 +5,7 @@
 #include "app/toolbar.h"
 #include "reader/zi_info_dlg.h"
 #include "res/resource_ids.h"
+#include "speech/aux_voice.h"
 #include "speech/speech_engine.h"
 #include "text/astring.h"
 
@@ -67,6 +68,7 @@ void SpeakRequest() {
 }
 
 void StopRequest() {
+    ReleaseAuxVoice();  // silences a test phrase still sounding
     Engine().Signal(SC_STOP);
     ToolbarPaused = 0;
     ToolbarSpeaking = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "app/mdi_app.h"
 #include "app/settings.h"
 #include "res/resource_ids.h"
 #include "speech/aux_voice.h"
@@ -158,6 +159,7 @@ void CSpeechOpt::OnOK() {
         if (VoiceTokenPtr token = Engine.FindVoiceByName(v.now)) Engine.ReplaceVoiceToken(v.chinese, token);
     }
     AppSettings.SoundPaySyncWord_Dialog = SyncWord == BST_CHECKED ? 1 : 0;
+    if (ContextReadings == BST_CHECKED) EnsurePolyphoneModel();
     AppSettings.ContextReadings = ContextReadings == BST_CHECKED ? 1 : 0;
     SaveSettings();
     WriteSettingInt("Config", "ContextReadings", AppSettings.ContextReadings);
