@@ -1,7 +1,7 @@
 #pragma once
 // The labelled sentences of the polyphone development split: dev.sent holds
 // one sentence a line with the labelled character between two U+2581 marks,
-// dev.lb its reading ("lu:4").
+// dev.lb its reading ("lu:4", "nu:e4").
 #include <fstream>
 #include <string>
 #include <vector>
@@ -13,7 +13,7 @@ namespace polyphone_dev {
 struct Item {
     std::u16string text;  // without the marks
     int pos = 0;          // unit position of the labelled character
-    std::string label;    // syllable and tone digit, v for u-umlaut: "lv4"
+    std::string label;    // syllable and tone digit in the standard spelling: "lv4", "nue4"
 };
 
 inline bool ReadItems(const std::string& folder, std::vector<Item>& items) {
@@ -33,7 +33,8 @@ inline bool ReadItems(const std::string& folder, std::vector<Item>& items) {
         it.text.assign(reinterpret_cast<const char16_t*>(w.GetString()), static_cast<size_t>(w.GetLength() / 2));
         it.pos = Utf8ToUtf16(before.data(), static_cast<int>(before.size())).GetLength() / 2;
         while (!label.empty() && (label.back() == '\r' || label.back() == ' ')) label.pop_back();
-        for (size_t i; (i = label.find("u:")) != std::string::npos;) label.replace(i, 2, "v");
+        for (size_t i; (i = label.find("u:")) != std::string::npos;)
+            label.replace(i, 2, i + 2 < label.size() && label[i + 2] == 'e' ? "u" : "v");
         it.label = label;
         items.push_back(std::move(it));
     }
