@@ -1,9 +1,15 @@
 // Runs the console front end on the data the build made.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
+
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -13,10 +19,12 @@ struct CliRun {
 };
 
 // Runs zhorvan-cli with the arguments (shell words) and optional input; the
-// output is standard output, or standard error when asked for.
-CliRun Cli(const std::string& args, const std::string& input = "", bool errors = false) {
-    const std::string command = (input.empty() ? "" : "printf '%b' '" + input + "' | ") + ZH_CLI +
-                                std::string(" ") + args + (errors ? " 2>&1 >/dev/null" : " 2>/dev/null");
+// output is standard output, or standard error when asked for. env: shell
+// assignments put before the command ("PATH=/x").
+CliRun Cli(const std::string& args, const std::string& input = "", bool errors = false, const std::string& env = "") {
+    const std::string command = (input.empty() ? "" : "printf '%b' '" + input + "' | ") + env +
+                                (env.empty() ? "" : " ") + ZH_CLI + std::string(" ") + args +
+                                (errors ? " 2>&1 >/dev/null" : " 2>/dev/null");
     CliRun r;
     FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
@@ -102,6 +110,147 @@ TEST(Cli, BadUsageAndInput) {
     EXPECT_EQ(message.find("zhorvan-cli: "), 0u);
     EXPECT_EQ(message.find('\n'), message.size() - 1);
     EXPECT_EQ(Cli(kData + "big5 -", "\\355\\240\\200").status, 2);     // a surrogate
+}
+
+// ---- speak and wav through espeak-ng, without a sound device ----
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::uint32_t Le(const std::string& s, size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(s[at + static_cast<size_t>(i)]);
+    return v;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// The samples of a 16-bit mono PCM WAV file whose sizes agree with its
+// length, and its rate; empty when the file is not one.
+std::string WavSamples(const std::string& wav, std::uint32_t* rate = nullptr) {
+    if (wav.size() < 44 || wav.compare(0, 4, "RIFF") || wav.compare(8, 8, "WAVEfmt ") || wav.compare(36, 4, "data"))
+        return "";
+    if (Le(wav, 4, 4) != wav.size() - 8 || Le(wav, 20, 2) != 1 || Le(wav, 22, 2) != 1 || Le(wav, 34, 2) != 16 ||
+        Le(wav, 40, 4) != wav.size() - 44)
+        return "";
+    if (rate) *rate = Le(wav, 24, 4);
+    return wav.substr(44);
+}
+
+// The text of the one Chinese piece that prepare prints for text.
+std::string PreparedPiece(const std::string& args) {
+    const std::string out = Cli(kData + "prepare " + args).out;
+    return out.rfind("1\t0\t", 0) == 0 && out.find('\n') == out.size() - 1 ? out.substr(4, out.size() - 5) : "";
+}
+
+class CliSpeech : public testing::Test {
+protected:
+    void SetUp() override {
+        const CliRun probe = Cli(kData + "wav 你 " + folder_.File("probe.wav"), "", true);
+        if (probe.status != 0) GTEST_SKIP() << "no speak and wav here: " << probe.out;
+    }
+    // The samples that wav writes for the arguments before the file name.
+    std::string Wav(const std::string& args, std::uint32_t* rate = nullptr) {
+        const std::string file = folder_.File("speech.wav");
+        std::remove(file.c_str());
+        const CliRun r = Cli(kData + "wav " + args + " " + file);
+        EXPECT_EQ(r.status, 0) << args;
+        return WavSamples(ReadBytes(file), rate);
+    }
+    ScratchFolder folder_{"zh-cli-speech"};
+};
+
+// wav --context says the representatives of the sentence's readings: the same
+// sound as its prepared text written out, and another sound than without
+// --context (乐 yue4 in 音乐 and 重 chong2 in 重庆, which the rules leave).
+TEST_F(CliSpeech, WavWithContextSpeaksTheContextReadings) {
+    for (const std::string text : {"我喜欢音乐。", "重庆很热"}) {
+        const std::string withContext = PreparedPiece("--context " + text), plain = PreparedPiece(text);
+        ASSERT_FALSE(withContext.empty() || plain.empty()) << text;
+        ASSERT_NE(withContext, plain) << text;                       // the case is chosen so
+        EXPECT_EQ(PreparedPiece(withContext), withContext) << text;  // prepared texts are spoken as they stand
+        EXPECT_EQ(PreparedPiece(plain), plain) << text;
+
+        std::uint32_t rate = 0;
+        const std::string heard = Wav("--context " + text, &rate);
+        ASSERT_GT(heard.size(), 0u) << text;
+        EXPECT_GT(rate, 0u);
+        EXPECT_TRUE(heard == Wav(withContext)) << text;
+        const std::string heardPlain = Wav(text);
+        EXPECT_TRUE(heardPlain == Wav(plain)) << text;
+        EXPECT_FALSE(heard == heardPlain) << text;
+    }
+}
+
+// speak --context plays the same sound through the player (a stand-in aplay
+// that keeps what it is given) and shows the words as they are heard, each at
+// its place in the text as written: the player is fed at the pace of the
+// sound, so the words do not all come at once while a pipe takes the sound.
+TEST_F(CliSpeech, SpeakWithContextPlaysItAndShowsTheWords) {
+    const std::string text = "我喜欢音乐，也喜欢唱歌。";
+    const std::vector<std::string> chars = {"我", "喜", "欢", "音", "乐", "，", "也", "喜", "欢", "唱", "歌", "。"};
+    const int last = 10, han = 10;  // 歌
+    std::uint32_t rate = 0;
+    const auto wavStart = std::chrono::steady_clock::now();
+    const std::string expected = Wav("--context " + text, &rate);
+    const double wavSeconds = Seconds(wavStart);
+    ASSERT_GT(expected.size(), 0u);
+
+    {
+        std::ofstream player(folder_.File("aplay"));
+        player << "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/args\"\ncat > \"$(dirname \"$0\")/pcm\"\n";
+    }
+    ASSERT_EQ(std::system(("chmod +x '" + folder_.File("aplay") + "'").c_str()), 0);
+    const auto speakStart = std::chrono::steady_clock::now();
+    const CliRun r = Cli(kData + "speak --context " + text, "", false, "PATH='" + folder_.Path() + "':\"$PATH\"");
+    const double speakSeconds = Seconds(speakStart);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(ReadBytes(folder_.File("args")), "-q -t raw -f S16_LE -c 1 -r " + std::to_string(rate) + "\n");
+    const std::string played = ReadBytes(folder_.File("pcm"));
+    // The engine's start-up phrase comes first.
+    ASSERT_GE(played.size(), expected.size());
+    EXPECT_TRUE(played.compare(played.size() - expected.size(), expected.size(), expected) == 0);
+    // The player takes the sound at once; speak waits for it to be heard, wav does not.
+    const double sound = static_cast<double>(expected.size()) / (2.0 * rate);
+    EXPECT_GT(speakSeconds - wavSeconds, sound / 2) << "speak " << speakSeconds << " s, wav " << wavSeconds << " s";
+
+    // "position<TAB>word" lines, in order, each word at its place. A word is
+    // shown when the event pump gets to its event: the words whose events came
+    // together (one chunk of sound, or a busy machine) show the latest.
+    const auto shownWords = [&](const std::string& out) {
+        std::vector<int> shown;
+        size_t at = 0;
+        for (size_t end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
+            const std::string line = out.substr(at, end - at);
+            const size_t tab = line.find('\t');
+            EXPECT_NE(tab, std::string::npos) << out;
+            const int pos = tab == std::string::npos ? -1 : std::stoi(line.substr(0, tab));
+            if (pos < 0 || pos >= static_cast<int>(chars.size())) {
+                ADD_FAILURE() << out;
+                break;
+            }
+            EXPECT_EQ(line.substr(tab + 1), chars[static_cast<size_t>(pos)]) << out;
+            EXPECT_TRUE(shown.empty() || pos >= shown.back()) << out;
+            if (shown.empty() || pos != shown.back()) shown.push_back(pos);
+        }
+        return shown;
+    };
+    const std::vector<int> shown = shownWords(r.out);
+    EXPECT_GE(shown.size(), static_cast<size_t>(han / 2)) << r.out;  // not all at once
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), last) << r.out;
+
+    // Without a player nothing is heard; the words are shown all the same.
+    const CliRun silent = Cli(kData + "speak --context " + text, "", false, "PATH=/nonexistent");
+    EXPECT_EQ(silent.status, 0);
+    const std::vector<int> silentShown = shownWords(silent.out);
+    EXPECT_GE(silentShown.size(), static_cast<size_t>(han / 2)) << silent.out;
+    EXPECT_TRUE(!silentShown.empty() && silentShown.back() == last) << silent.out;
+    EXPECT_NE(Cli(kData + "speak 你", "", true, "PATH=/nonexistent").out.find("no sound player"), std::string::npos);
 }
 
 }  // namespace

@@ -2,9 +2,8 @@
 // as the speech preparation chooses them, and the polyphone model's speed.
 // Usage: bench_polyphone DATA_FOLDER DEV_FOLDER   (DEV_FOLDER: dev.sent, dev.lb)
 #include <chrono>
-#include <ctime>
 #include <cstdio>
-#include <fstream>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -17,39 +16,12 @@
 #include "text/code_pages.h"
 #include "text/data_file.h"
 #include "text/gbk.h"
+#include "tools/bench/polyphone_dev.h"
 
 namespace {
 
+using polyphone_dev::Item;
 using Clock = std::chrono::steady_clock;
-
-struct Item {
-    std::u16string text;
-    int pos = 0;
-    std::string label;  // "lv4"
-};
-
-bool ReadItems(const std::string& folder, std::vector<Item>& items) {
-    std::ifstream sent(folder + "/dev.sent"), lb(folder + "/dev.lb");
-    if (!sent || !lb) return false;
-    const std::string mark = "\xE2\x96\x81";  // U+2581
-    std::string line, label;
-    while (std::getline(sent, line) && std::getline(lb, label)) {
-        const size_t a = line.find(mark);
-        const size_t b = a == std::string::npos ? a : line.find(mark, a + mark.size());
-        if (b == std::string::npos) continue;
-        const std::string before = line.substr(0, a);
-        const std::string plain = before + line.substr(a + mark.size(), b - a - mark.size()) + line.substr(b + mark.size());
-        Item it;
-        const AString w = Utf8ToUtf16(plain.data(), static_cast<int>(plain.size()));
-        it.text.assign(reinterpret_cast<const char16_t*>(w.GetString()), static_cast<size_t>(w.GetLength() / 2));
-        it.pos = Utf8ToUtf16(before.data(), static_cast<int>(before.size())).GetLength() / 2;
-        while (!label.empty() && (label.back() == '\r' || label.back() == ' ')) label.pop_back();
-        for (size_t i; (i = label.find("u:")) != std::string::npos;) label.replace(i, 2, "v");
-        it.label = label;
-        items.push_back(std::move(it));
-    }
-    return !items.empty();
-}
 
 // The reading the scan decides at pos ("" when it declines).
 std::string ScanReading(const CDictTop& dict, const Item& it, bool context, const PolyphoneModel* model) {
@@ -86,7 +58,7 @@ int main(int argc, char** argv) {
     }
     const std::string data = argv[1];
     std::vector<Item> items;
-    if (!ReadItems(argv[2], items)) {
+    if (!polyphone_dev::ReadItems(argv[2], items)) {
         std::fprintf(stderr, "bench_polyphone: cannot read %s/dev.sent and dev.lb\n", argv[2]);
         return 2;
     }
@@ -152,7 +124,8 @@ int main(int argc, char** argv) {
     const double s = std::chrono::duration<double>(Clock::now() - start).count();
     const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     // CPU time counts what one core gives when other work shares the machine.
-    std::printf("model speed                        %.0f chars/s of CPU time, %.0f chars/s of wall time (checksum %.3g)\n",
-                chars / cpu, chars / s, sum);
+    std::printf(
+        "model speed                        %.0f chars/s of CPU time, %.0f chars/s of wall time (checksum %.3g)\n",
+        chars / cpu, chars / s, sum);
     return 0;
 }

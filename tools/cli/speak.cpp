@@ -47,10 +47,15 @@ public:
 };
 
 // The sound device through the system's player (ALSA's aplay), fed 16-bit
-// mono samples; its pipe paces the speech. Without a player the samples are
-// dropped and the words still shown.
+// mono samples. The samples go out at the pace of the sound, at most kLead
+// ahead of it, so that the voice's word events (and the word shown) come when
+// the word is heard rather than when the pipe and the player's buffer take it.
+// Without a player the samples are dropped at the same pace.
 class Player {
 public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kLead{200};
+
     explicit Player(int rate) : rate_(rate) {
         if (std::system("command -v aplay >/dev/null 2>&1") != 0) {
             std::fprintf(stderr, "zhorvan-cli: no sound player (aplay): nothing is heard\n");
@@ -64,16 +69,22 @@ public:
     }
     bool Write(const short* samples, int count) {
         if (interrupted) return false;
-        if (!pipe_) {  // as long as a device would take
-            std::this_thread::sleep_for(std::chrono::microseconds(1000000LL * count / rate_));
-            return true;
-        }
+        const Clock::time_point now = Clock::now();
+        const auto played = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(written_) / rate_));
+        if (written_ == 0 || start_ + played < now)
+            start_ = now - played;  // the device ran dry: its clock starts again
+        std::this_thread::sleep_until(start_ + played - kLead);
+        written_ += count;
+        if (!pipe_) return true;
         return std::fwrite(samples, 2, static_cast<size_t>(count), pipe_) == static_cast<size_t>(count);
     }
 
 private:
     int rate_;
     std::FILE* pipe_ = nullptr;
+    long long written_ = 0;  // samples
+    Clock::time_point start_;
 };
 
 }  // namespace
@@ -137,7 +148,8 @@ int SpeakText(const CDict& dict, const AString& wideText, const std::string& wav
     bool wave = false;
     if (!wavPath.empty()) {
         const std::u16string path = Utf8ToUnits(wavPath);
-        wave = voice && voice->WaitUntilDone(kVoiceInfinite) == kVoiceOk && VoiceSucceeded(voice->SetWaveFileOutput(path.c_str()));
+        wave = voice && voice->WaitUntilDone(kVoiceInfinite) == kVoiceOk &&
+               VoiceSucceeded(voice->SetWaveFileOutput(path.c_str()));
         if (!wave) {
             engine.ShutdownEngine();
             std::signal(SIGINT, previous);

@@ -89,9 +89,10 @@ std::uint32_t CodePoint(const std::string& s) {
     return 0;
 }
 
-// "lu:4" -> "lv4".
+// The readings' standard spelling: "lu:4" -> "lv4", but "nu:e4" -> "nue4".
 std::string ProgramSpelling(std::string r) {
-    for (size_t i; (i = r.find("u:")) != std::string::npos;) r.replace(i, 2, "v");
+    for (size_t i; (i = r.find("u:")) != std::string::npos;)
+        r.replace(i, 2, i + 2 < r.size() && r[i + 2] == 'e' ? "u" : "v");
     return r;
 }
 
