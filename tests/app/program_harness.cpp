@@ -119,6 +119,10 @@ POINT ToolbarPoint(int x, int y) {
 void Program::Start(const ProgramOptions& o) {
     LocateFolders();
     DetectSystemLanguage();
+    // Every test program starts from the first-run settings: the test binaries
+    // share one prefix, and what one leaves behind (a dialog's OK) must not
+    // change another's program.
+    DeleteFileA(SettingsFile);
     CreateSettingsFileIfMissing();
     WriteSettingInt("Config", "NoStopAtUsageDlgOnStart", 1);
     WriteSettingInt("Config", "UILanguage", 0);
