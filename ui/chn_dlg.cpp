@@ -296,9 +296,12 @@ BOOL CChnDlg::OnInitDialog() {
             key = WholeGbkPrefix(key, kCaptionBuffer - 1);
         }
         if (!key.IsEmpty()) {
-            const AString value = ReadUiValue(CurrentUiStrings(), key.GetString(), key.GetString(), kCaptionBuffer);
+            const UiStrings strings = CurrentUiStrings();
+            const AString value = ReadUiValue(strings, key.GetString(), key.GetString(), kCaptionBuffer);
             if (!value.IsEmpty()) {
-                Title = Utf16FromGbk(GbkToUiText(value.GetString(), value.GetLength(), 936));
+                // In the strings file's own code page: the German file's is Western.
+                Title = Utf16FromGbk(
+                    GbkToUiText(value.GetString(), value.GetLength(), UiFileCodePage(strings.language)));
                 SetWindowTextW(h, L"");
             }
         }

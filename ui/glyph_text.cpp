@@ -266,7 +266,8 @@ SIZE DrawGlyphText(HDC dc, int x, int y, std::u16string_view text, int codePage,
     const GlyphOffsets offsets = GlyphCellOffsets(cellHeight, latin.cy);
 
     int px = x;
-    for (const GlyphPiece& piece : plan.pieces) {
+    for (std::size_t i = 0; i < plan.pieces.size(); i++) {
+        const GlyphPiece& piece = plan.pieces[i];
         if (piece.tab) {
             px += cellWidth;
             extent.cx += cellWidth;
@@ -276,11 +277,24 @@ SIZE DrawGlyphText(HDC dc, int x, int y, std::u16string_view text, int codePage,
         std::optional<Selected> chineseFont;
         if (piece.chinese && plan.chineseFont) chineseFont.emplace(dc, plan.chineseFont);
         SIZE size{0, 0};
-        const wchar_t unit = static_cast<wchar_t>(piece.unit);
-        GetTextExtentPoint32W(dc, &unit, 1, &size);
-        if (!measureOnly) {
-            TextOutA(dc, px, y + (piece.chinese ? offsets.chinese : offsets.latin),
-                     reinterpret_cast<const char*>(piece.bytes), piece.byteCount);
+        if (piece.chinese) {
+            const wchar_t unit = static_cast<wchar_t>(piece.unit);
+            GetTextExtentPoint32W(dc, &unit, 1, &size);
+            if (!measureOnly)
+                TextOutA(dc, px, y + offsets.chinese, reinterpret_cast<const char*>(piece.bytes), piece.byteCount);
+        } else {
+            // Everything else in the device context's font as it is: a code
+            // page of one language would turn the letters of another (the
+            // German interface's umlauts) into "?". A surrogate pair is one glyph.
+            wchar_t units[2] = {static_cast<wchar_t>(piece.unit), 0};
+            int count = 1;
+            if (IS_HIGH_SURROGATE(units[0]) && i + 1 < plan.pieces.size() &&
+                IS_LOW_SURROGATE(plan.pieces[i + 1].unit)) {
+                units[1] = static_cast<wchar_t>(plan.pieces[++i].unit);
+                count = 2;
+            }
+            GetTextExtentPoint32W(dc, units, count, &size);
+            if (!measureOnly) TextOutW(dc, px, y + offsets.latin, units, count);
         }
         px += size.cx;
         extent.cx += size.cx;
@@ -302,7 +316,7 @@ SIZE DrawGlyphTextGbk(HDC dc, int x, int y, const AString& text, int codePage, i
 }
 
 SIZE MeasureGlyphText(HDC dc, std::u16string_view text, int cellWidth, int cellHeight, int fontChoice) {
-    return MeasureGlyphTextGbk(dc, GbkFromUtf16(text), cellWidth, cellHeight, fontChoice);
+    return DrawGlyphText(dc, 0, 0, text, -1, 0, cellWidth, cellHeight, 0, fontChoice, 1, 1);
 }
 
 SIZE MeasureGlyphTextGbk(HDC dc, const AString& text, int cellWidth, int cellHeight, int fontChoice) {

@@ -105,6 +105,8 @@ struct GlyphPlan {
 // shared fonts as they are now. A Chinese character drawn in a shared font
 // takes the bytes of that font's code page (its Big5 form in traditional mode
 // with conversion); every other unit the bytes of `codePage` (negative: 936).
+// DrawGlyphText draws the Chinese characters from those bytes and every other
+// unit as UTF-16 in the device context's font.
 GlyphPlan PlanGlyphText(std::u16string_view text, int codePage, int fontChoice, int big5Conversion);
 
 // Draws (or with measureOnly only measures) the text at x, y and returns its
@@ -127,8 +129,7 @@ SIZE DrawGlyphTextGbk(HDC dc, int x, int y, const AString& text, int codePage = 
                       int cellWidth = 16, int cellHeight = 16, int transparent = 1, int fontChoice = kGlyphFontAuto,
                       int big5Conversion = 1, int measureOnly = 0);
 
-// The extent DrawGlyphText would give at (0, 0) for the text reduced to code
-// page 936 (characters outside it become "?"), with Big5 conversion.
+// The extent DrawGlyphText gives at (0, 0) for the text, with Big5 conversion.
 SIZE MeasureGlyphText(HDC dc, std::u16string_view text, int cellWidth = 16, int cellHeight = 16,
                       int fontChoice = kGlyphFontAuto);
 SIZE MeasureGlyphTextGbk(HDC dc, const AString& text, int cellWidth = 16, int cellHeight = 16,

@@ -529,8 +529,43 @@ TEST_F(GlyphText, MeasuringGivesTheDrawnExtent) {
     const SIZE abc = MeasureGlyphText(dc, u"abc");
     EXPECT_EQ(abc.cx, TextSize(dc, u"a").cx + TextSize(dc, u"b").cx + TextSize(dc, u"c").cx);
     EXPECT_EQ(abc.cy, TextSize(dc, u"a").cy);
-    // Outside code page 936 a character measures as "?".
-    EXPECT_EQ(MeasureGlyphText(dc, u"x\uAC00").cx, MeasureGlyphText(dc, u"x?").cx);
+}
+
+// Letters outside code page 936 (the German interface's umlauts, a Korean
+// syllable, a character beyond the basic plane) are drawn and measured as
+// themselves in the device context's font, in every interface language.
+TEST_F(GlyphText, LettersOutsideGbkAreDrawnAsThemselves) {
+    HDC dc = canvas_.Dc();
+    FontDeleter latin{LatinFontOfHeight(dc, 13)};
+    ASSERT_NE(latin.font, nullptr);
+    SelectFont f(dc, latin.font);
+    DibSection direct{200, 48};
+    ASSERT_TRUE(direct.Ok());
+    SelectFont g(direct.Dc(), latin.font);
+    SetTextColor(direct.Dc(), kInk);
+    SetBkMode(direct.Dc(), TRANSPARENT);
+    const GlyphOffsets offsets = GlyphCellOffsets(16, TextSize(dc, u"MjgL").cy);
+    for (const int language : {0, 1, 3}) {
+        AppSettings.UILanguage = static_cast<int16_t>(language);
+        for (const std::u16string letter : {u"\u00e4", u"\u00d6", u"\u00df", u"\uAC00", u"\U0002000B"}) {
+            SCOPED_TRACE(testing::Message() << "language " << language << ", U+" << std::hex << int(letter[0]));
+            canvas_.Fill(Rgb(kPaper));
+            direct.Fill(Rgb(kPaper));
+            const SIZE drawn = DrawGlyphText(dc, 4, 4, letter, -1, 0, 16, 16, 1);
+            TextOutW(direct.Dc(), 4, 4 + offsets.latin, reinterpret_cast<const wchar_t*>(letter.data()),
+                     static_cast<int>(letter.size()));
+            EXPECT_TRUE(SamePixels(canvas_, direct)) << "not the letter itself";
+            EXPECT_EQ(drawn.cx, TextSize(dc, letter).cx);
+            EXPECT_EQ(MeasureGlyphText(dc, letter).cx, drawn.cx);
+        }
+        // A whole word: not its "?" form, and measured as drawn.
+        canvas_.Fill(Rgb(kPaper));
+        const SIZE word = DrawGlyphText(dc, 4, 4, u"Oberfl\u00e4che", -1, 0, 16, 16, 1);
+        direct.Fill(Rgb(kPaper));
+        DrawGlyphText(direct.Dc(), 4, 4, u"Oberfl?che", -1, 0, 16, 16, 1);
+        EXPECT_FALSE(SamePixels(canvas_, direct)) << "language " << language;
+        EXPECT_EQ(MeasureGlyphText(dc, u"Oberfl\u00e4che").cx, word.cx);
+    }
 }
 
 // ---- Choice of font and bytes -------------------------------------------------
