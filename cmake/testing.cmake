@@ -39,3 +39,15 @@ function(zh_add_gtest)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK desktop)
   endif()
 endfunction()
+
+# A test of the program started in the test's own process (the harness of
+# tests/app): the simulated voices, the shipped data, real input through the X
+# server. It moves the pointer and owns the foreground and the clipboard, so it
+# runs alone.
+function(zh_add_program_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  # zhres is an object library: its resources go into the executable itself.
+  zh_add_gtest(NAME ${T_NAME} SOURCES ${T_SOURCES} LIBS zh_program_harness zhres ${T_LIBS} NO_MAIN)
+  set_target_properties(${T_NAME} PROPERTIES WIN32_EXECUTABLE FALSE)
+  set_tests_properties(${T_NAME} PROPERTIES RUN_SERIAL TRUE)
+endfunction()

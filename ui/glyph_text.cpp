@@ -205,12 +205,14 @@ GlyphPlan PlanGlyphText(std::u16string_view text, int codePage, int fontChoice, 
         narrow.resize(static_cast<std::size_t>(std::max(n, 0)));
         if (ContainsDoubleByteChar(narrow.c_str(), false)) fontChoice = kGlyphFontSimplified;
     }
-    const bool big5Font =
-        fontChoice == kGlyphFontTraditional || (fontChoice != kGlyphFontSimplified && ui == UiTraditional);
+    bool big5Font = fontChoice == kGlyphFontTraditional || (fontChoice != kGlyphFontSimplified && ui == UiTraditional);
+    plan.traditional = fontChoice == kGlyphFontTraditional || (fontChoice == kGlyphFontAuto && ui == UiTraditional);
+    // Without the conversion table every character would become its "no form"
+    // square: show the simplified forms in the GB font instead.
+    if (plan.traditional && big5Conversion && !IsBig5TableLoaded()) big5Font = plan.traditional = false;
     const SharedFont& font = big5Font ? Big5UiFont : GbUiFont;
     const bool useChineseFont = fontChoice != kGlyphFontAuto || ui == UiSimplified || ui == UiTraditional;
     plan.chineseFont = useChineseFont ? font.Get() : nullptr;
-    plan.traditional = fontChoice == kGlyphFontTraditional || (fontChoice == kGlyphFontAuto && ui == UiTraditional);
     const int chinesePage = big5Font ? kCodePageBig5 : kCodePageGbk;
 
     const auto chineseCodeAt = [&](std::size_t i) {

@@ -104,7 +104,9 @@ struct GlyphPlan {
 // The plan DrawGlyphText follows, read from the interface language and the
 // shared fonts as they are now. A Chinese character drawn in a shared font
 // takes the bytes of that font's code page (its Big5 form in traditional mode
-// with conversion); every other unit the bytes of `codePage` (negative: 936).
+// with conversion; without the Big5 table, traditional mode with conversion
+// gives way to the GB font and GBK bytes); every other unit the bytes of
+// `codePage` (negative: 936).
 // DrawGlyphText draws the Chinese characters from those bytes and every other
 // unit as UTF-16 in the device context's font.
 GlyphPlan PlanGlyphText(std::u16string_view text, int codePage, int fontChoice, int big5Conversion);

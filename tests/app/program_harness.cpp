@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "app/toolbar.h"
 #include "res/resource_ids.h"
+#include "text/big5.h"
 #include "ui/ui_strings.h"
 
 using namespace std::chrono_literals;
@@ -140,6 +141,11 @@ void Program::Start(const ProgramOptions& o) {
         TheApp.AppExit();
     });
     ASSERT_TRUE(WaitUntil([] { return TheApp.StartedTick != 0 && ToolbarWindow; }, 30s));
+    // The program reads the Big5 table beside its executable; most test
+    // binaries' folders hold no data.
+    OnApp([] {
+        if (!IsBig5TableLoaded()) LoadBig5Table(ZH_DATA_DIR);
+    });
     if (!o.ownStrings) {
         OnApp([] { ChooseUiStringFile(); });
         return;

@@ -583,12 +583,27 @@ TEST_F(GlyphText, ChineseFontAndModeFollowLanguageAndChoice) {
         {0, 1, "abc", Gb, false},   {0, 2, "abc", Big5, true}, {0, 3, "中", None, false}, {2, 2, "中", Gb, false},
         {3, 0, "中", Big5, true},   {3, 1, "abc", Big5, true}, {2, 0, "abc", Gb, false},
     };
+    ScratchFolder dir("glyph_choice");
+    LoadBig5Fixture(dir, {{"后", "後"}});
     for (const auto& c : cases) {
         AppSettings.UILanguage = static_cast<int16_t>(c.language);
         const GlyphPlan plan = PlanGlyphText(Utf16(c.text), -1, c.choice, 1);
         const HFONT want = c.font == Gb ? GbUiFont.Get() : c.font == Big5 ? Big5UiFont.Get() : nullptr;
         EXPECT_EQ(plan.chineseFont, want) << "choice " << c.choice << " language " << c.language << " " << c.text;
         EXPECT_EQ(plan.traditional, c.traditional) << "choice " << c.choice << " language " << c.language;
+    }
+
+    // Without the Big5 table the traditional interface shows the simplified
+    // forms in the GB font rather than a square for every character; without
+    // conversion the Big5 font stays.
+    ReleaseBig5Table();
+    for (const int choice : {kGlyphFontAuto, kGlyphFontTraditional}) {
+        AppSettings.UILanguage = choice == kGlyphFontAuto ? 2 : 0;
+        const GlyphPlan plan = PlanGlyphText(u"然后", -1, choice, 1);
+        EXPECT_EQ(plan.chineseFont, GbUiFont.Get()) << "choice " << choice;
+        EXPECT_FALSE(plan.traditional);
+        EXPECT_EQ(Hex(plan.pieces[1]), Hex(CodeIn(kCodePageGbk, "后")));
+        EXPECT_EQ(PlanGlyphText(u"然后", -1, choice, 0).chineseFont, Big5UiFont.Get());
     }
 }
 
