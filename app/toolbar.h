@@ -16,6 +16,18 @@ inline constexpr const char* kTipClass = "Torvi_TIPPANE";
 inline constexpr const char* kStatusClass = "Torvi_STATUS";
 inline constexpr const char* kToolbarTitle = "Zhorvan";
 
+// The toolbar of the process `pid`, or null: how another program (a probe, a
+// timer) finds one running instance among several.
+inline HWND FindToolbarOf(DWORD pid) {
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, kToolbarClass, kToolbarTitle))) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid) return w;
+    }
+    return nullptr;
+}
+
 // Parts of the toolbar (HitTest) and the bit of a pressed part.
 inline constexpr int kPartNone = 0;
 inline constexpr int kPartButton = 1;

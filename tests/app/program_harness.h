@@ -30,6 +30,8 @@ void ClearCommands();
 void OnApp(std::function<void()> job);
 // Polls `done` until it holds (true) or `limit` has passed (false).
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+// The visible top-level windows of the process `pid`, in z-order.
+std::vector<HWND> VisibleWindowsOf(DWORD pid);
 
 // Real pointer input from the X server (xdotool, a Unix program Wine starts):
 // under Wine, moves injected with SendInput while a button is held do not

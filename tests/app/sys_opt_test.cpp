@@ -153,25 +153,12 @@ bool Gone(HWND w) {
 
 // A visible top-level window of this process with the title, or null.
 HWND WindowTitled(const char* title) {
-    struct Search {
-        const char* title;
-        HWND found;
-    } search{title, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM l) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(l);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            char text[128] = {};
-            GetWindowTextA(w, text, sizeof text);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(w) && std::strcmp(text, s->title) == 0) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND w : VisibleWindowsOf(GetCurrentProcessId())) {
+        char text[128] = {};
+        GetWindowTextA(w, text, sizeof text);
+        if (std::strcmp(text, title) == 0) return w;
+    }
+    return nullptr;
 }
 
 void UseLanguage(int language) {

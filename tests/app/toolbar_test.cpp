@@ -214,24 +214,13 @@ TEST(StartUp, ASecondStartShowsTheRunningToolbarAndEndsWithoutWritingSettings) {
 
 // The visible windows of a process other than the toolbar's three.
 std::vector<HWND> OtherWindows(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        std::vector<HWND> found;
-    } search{pid, {}};
-    EnumWindows(
-        [](HWND w, LPARAM l) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(l);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            char name[64] = {};
-            GetClassNameA(w, name, sizeof name);
-            if (owner == s->pid && IsWindowVisible(w) && strcmp(name, kToolbarClass) && strcmp(name, kStatusClass) &&
-                strcmp(name, kTipClass))
-                s->found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> found;
+    for (HWND w : VisibleWindowsOf(pid)) {
+        char name[64] = {};
+        GetClassNameA(w, name, sizeof name);
+        if (strcmp(name, kToolbarClass) && strcmp(name, kStatusClass) && strcmp(name, kTipClass)) found.push_back(w);
+    }
+    return found;
 }
 
 // Unless switched off, the welcome window follows the toolbar and the lexicon;

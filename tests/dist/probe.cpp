@@ -13,27 +13,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/toolbar.h"
+
 namespace {
 
 constexpr int kShutdown = 57768;
 
-constexpr char kToolbarClass[] = "Torvi_Tesmarel_MAINPANE";
-
-HWND ToolbarOf(DWORD pid) {
-    HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, kToolbarClass, "Zhorvan"))) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid) return w;
-    }
-    return nullptr;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--find") {
-        const bool found = FindWindowA(kToolbarClass, "Zhorvan") != nullptr;
+        const bool found = FindWindowA(kToolbarClass, kToolbarTitle) != nullptr;
         std::printf("probe: %s\n", found ? "a toolbar is there" : "no toolbar");
         return found ? 0 : 1;
     }
@@ -60,7 +51,7 @@ int main(int argc, char** argv) {
     bool answered = false;
     while (GetTickCount() - start < limit) {
         if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
-        if (!toolbar) toolbar = ToolbarOf(pi.dwProcessId);
+        if (!toolbar) toolbar = FindToolbarOf(pi.dwProcessId);
         DWORD_PTR result;
         if (toolbar && IsWindowVisible(toolbar) &&
             SendMessageTimeoutA(toolbar, WM_NULL, 0, 0, SMTO_NORMAL, 50, &result)) {

@@ -248,22 +248,9 @@ int main(int argc, char** argv) {
     const int count = argc > 3 ? std::atoi(argv[3]) : 500;
     const unsigned seed = argc > 4 ? static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)) : 16u;
     std::vector<Item> items;
-    if (!polyphone_dev::ReadItems(argv[2], items)) {
-        std::fprintf(stderr, "bench_listener: cannot read %s/dev.sent and dev.lb\n", argv[2]);
-        return 2;
-    }
     CDict dict;
-    if (!dict.LoadToneReadings(data) || !dict.LoadGbReadings(data) || !dict.LoadWordDictionary(data)) {
-        std::fprintf(stderr, "bench_listener: cannot load the readings and words in %s\n", data.c_str());
-        return 2;
-    }
-    BuildRepresentativeMap();
     PolyphoneModel model;
-    std::string error;
-    if (!model.Load(DataFilePath(data, kPolyphoneModelFile), error)) {
-        std::fprintf(stderr, "bench_listener: %s\n", error.c_str());
-        return 2;
-    }
+    if (!polyphone_dev::LoadAll("bench_listener", data, argv[2], items, dict, model)) return 2;
     EspeakVoiceSystem voices;
     if (!voices.Ready()) {
         std::fprintf(stderr, "bench_listener: espeak-ng or its voices are missing\n");

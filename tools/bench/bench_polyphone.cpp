@@ -58,22 +58,9 @@ int main(int argc, char** argv) {
     }
     const std::string data = argv[1];
     std::vector<Item> items;
-    if (!polyphone_dev::ReadItems(argv[2], items)) {
-        std::fprintf(stderr, "bench_polyphone: cannot read %s/dev.sent and dev.lb\n", argv[2]);
-        return 2;
-    }
     CDict dict;
-    if (!dict.LoadToneReadings(data) || !dict.LoadGbReadings(data) || !dict.LoadWordDictionary(data)) {
-        std::fprintf(stderr, "bench_polyphone: cannot load the readings and words in %s\n", data.c_str());
-        return 2;
-    }
-    BuildRepresentativeMap();
     PolyphoneModel model;
-    std::string error;
-    if (!model.Load(DataFilePath(data, kPolyphoneModelFile), error)) {
-        std::fprintf(stderr, "bench_polyphone: %s\n", error.c_str());
-        return 2;
-    }
+    if (!polyphone_dev::LoadAll("bench_polyphone", data, argv[2], items, dict, model)) return 2;
 
     int ruled = 0, ruledRight = 0, rulesFirst = 0, contextFirst = 0, modelRight = 0;
     for (const Item& it : items) {

@@ -2,11 +2,16 @@
 // The labelled sentences of the polyphone development split: dev.sent holds
 // one sentence a line with the labelled character between two U+2581 marks,
 // dev.lb its reading ("lu:4", "nu:e4").
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "lexicon/dict.h"
+#include "lexicon/representative.h"
+#include "rules/polyphone_model.h"
 #include "text/code_pages.h"
+#include "text/data_file.h"
 
 namespace polyphone_dev {
 
@@ -39,6 +44,28 @@ inline bool ReadItems(const std::string& folder, std::vector<Item>& items) {
         items.push_back(std::move(it));
     }
     return !items.empty();
+}
+
+// The split of `dev`, the readings and words of `data`, the representative
+// characters and the polyphone model, for the program `tool`; false after a
+// message on stderr.
+inline bool LoadAll(const char* tool, const std::string& data, const std::string& dev, std::vector<Item>& items,
+                    CDict& dict, PolyphoneModel& model) {
+    if (!ReadItems(dev, items)) {
+        std::fprintf(stderr, "%s: cannot read %s/dev.sent and dev.lb\n", tool, dev.c_str());
+        return false;
+    }
+    if (!dict.LoadToneReadings(data) || !dict.LoadGbReadings(data) || !dict.LoadWordDictionary(data)) {
+        std::fprintf(stderr, "%s: cannot load the readings and words in %s\n", tool, data.c_str());
+        return false;
+    }
+    BuildRepresentativeMap();
+    std::string error;
+    if (!model.Load(DataFilePath(data, kPolyphoneModelFile), error)) {
+        std::fprintf(stderr, "%s: %s\n", tool, error.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace polyphone_dev

@@ -12,21 +12,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/toolbar.h"
+
 namespace {
 
 double Ms(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequency) {
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-HWND ToolbarOf(DWORD pid) {
-    HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, "Torvi_Tesmarel_MAINPANE", "Zhorvan"))) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid) return w;
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -53,7 +46,7 @@ int main(int argc, char** argv) {
         for (;;) {
             QueryPerformanceCounter(&now);
             if (Ms(start, now, frequency) > 120000) break;
-            if (!toolbar) toolbar = ToolbarOf(pi.dwProcessId);
+            if (!toolbar) toolbar = FindToolbarOf(pi.dwProcessId);
             if (toolbar && !shown.QuadPart && IsWindowVisible(toolbar)) shown = now;
             DWORD_PTR result;
             if (shown.QuadPart && SendMessageTimeoutA(toolbar, WM_NULL, 0, 0, SMTO_NORMAL, 5, &result)) {
