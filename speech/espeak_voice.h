@@ -107,6 +107,9 @@ public:
     EspeakAudioSink AudioSink() const;
 
     VoiceResult InitThread() override { return Ready() ? kVoiceOk : kVoiceErrUninitialized; }
+    // espeak-ng reads from a dictionary of its own, which gives many
+    // polyphonic characters another reading than their first.
+    bool SaysFirstReadings() const override { return false; }
     void UninitThread() override {}
     VoiceResult CreateVoice(std::unique_ptr<Voice>& voice) override;
     VoiceResult EnumTokens(const char16_t* categoryId, const char16_t* required, const char16_t* optional,

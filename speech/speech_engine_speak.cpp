@@ -210,7 +210,8 @@ void SpeechEngine::SpeakStep(bool rateOrVolume) {
     } else {
         std::lock_guard<std::recursive_mutex> hold(MapLock);
         if (TextGeneration != generation) return;  // replaced meanwhile: the next step takes the new text
-        ScanState.SetContextReadings(Settings.ContextReadings && Settings.ContextReadings->load() == 1, Config.Model);
+        ScanState.SetContextReadings(Settings.ContextReadings && Settings.ContextReadings->load() == 1, Config.Model,
+                                     !Config.Voices || Config.Voices->SaysFirstReadings());
         ScanState.Start(text);
         ScanGeneration = generation;
         ScanValid = true;

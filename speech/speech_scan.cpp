@@ -142,7 +142,7 @@ int SpeechScan::Classify(bool prevChinese) {
 
 // Appends u[p], or the representative character of the reading chosen for
 // it: by the rules, or from the sentence where that reading is not the
-// character's first. A surrogate pair goes through as its two units (p moves
+// character's first (or the voice does not say first readings). A surrogate pair goes through as its two units (p moves
 // on to the second), one "?" to the rules.
 void SpeechScan::ReadingStep() {
     const char16_t x = u_[p_];
@@ -178,10 +178,13 @@ void SpeechScan::ReadingStep() {
             pinyin = c->pinyin;
             tone = c->tone;
             decided = true;
-            // The character's first reading is taken for the voice's own.
-            CharReadings readings;
-            GetCharReadings(dict_, CharKeyAt(chBytes), readings);
-            keepChar = !readings.empty() && readings[0].first == pinyin && readings[0].second == tone;
+            // The character's first reading is taken for the voice's own
+            // where the voice says first readings.
+            if (keepFirstReadings_) {
+                CharReadings readings;
+                GetCharReadings(dict_, CharKeyAt(chBytes), readings);
+                keepChar = !readings.empty() && readings[0].first == pinyin && readings[0].second == tone;
+            }
         }
     }
     if (readingSink_) readingSink_(p_, ch, decided ? pinyin : AString(), decided ? tone : 0);

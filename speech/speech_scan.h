@@ -56,10 +56,13 @@ public:
     // With on, polyphonic characters take the reading their sentence calls
     // for (model, else dictionary word, else the rules; the rules stand where
     // the model is unsure). model may be null: words and rules only. Sentences
-    // are chosen as the scan reaches them.
-    void SetContextReadings(bool on, const PolyphoneModel* model) {
+    // are chosen as the scan reaches them. keepFirstReadings: a chosen reading
+    // that is the character's first leaves the character to the voice (see
+    // VoiceSystem::SaysFirstReadings).
+    void SetContextReadings(bool on, const PolyphoneModel* model, bool keepFirstReadings = true) {
         context_ = on;
         model_ = model;
+        keepFirstReadings_ = keepFirstReadings;
     }
 
     // A fresh start on text (UTF-16 contents as bytes; an odd last byte is ignored).
@@ -94,6 +97,7 @@ private:
     AStringArray history_;
     ReadingSink readingSink_;
     bool context_ = false;
+    bool keepFirstReadings_ = true;
     const PolyphoneModel* model_ = nullptr;
     std::vector<ContextChoice> choices_;  // of units [ctxStart_, ctxEnd_)
     int ctxStart_ = 0;

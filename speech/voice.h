@@ -174,6 +174,12 @@ public:
     // category fails; no matching token gives kVoiceOk with an empty list.
     virtual VoiceResult EnumTokens(const char16_t* categoryId, const char16_t* required,
                                    const char16_t* optional, std::vector<VoiceTokenPtr>& tokens) = 0;
+
+    // Whether these voices say a polyphonic character in its first reading
+    // (the program's reading files) unless told otherwise. Where they do, a
+    // reading chosen from the sentence that is the first one leaves the
+    // character as it is; otherwise its representative character is spoken.
+    virtual bool SaysFirstReadings() const { return true; }
 };
 
 // interface ready

@@ -14,6 +14,7 @@
 #include "speech/speech_scan.h"
 #include "tests/support/text_literals.h"
 #include "text/data_file.h"
+#include "text/gbk.h"
 
 namespace {
 
@@ -213,12 +214,22 @@ namespace {
 
 // The voice gets a representative character only where the sentence's reading
 // is not the character's first: 间 jian1 stays, 干 gan1 (first gan4) and 乐
-// yue4 (first le4) do not.
+// yue4 (first le4) do not. For a voice that does not say first readings, 间
+// gives way to the representative of jian1 too.
 TEST_F(PolyphoneData, RepresentativeWhereTheReadingIsNotTheFirst) {
     const std::u16string text = Utf16("房间很干净，我喜欢音乐。");
-    for (const bool context : {false, true}) {
+    AString jian1;
+    GetRepresentativeChar(jian1, AString("jian"), 0);
+    ASSERT_EQ(jian1.GetLength(), 2);
+    const char16_t jian1Unit = Utf16(GbkToUtf8(jian1).c_str())[0];
+    ASSERT_NE(jian1Unit, u'间');
+    const struct {
+        bool context, keepFirst;
+    } modes[] = {{false, true}, {true, true}, {true, false}};
+    for (const auto& m : modes) {
+        SCOPED_TRACE(testing::Message() << "context " << m.context << ", first kept " << m.keepFirst);
         SpeechScan scan(*dict_);
-        scan.SetContextReadings(context, model_);
+        scan.SetContextReadings(m.context, model_, m.keepFirst);
         std::u16string spoken;
         scan.Start(AString::FromBytes(reinterpret_cast<const char*>(text.data()), static_cast<int>(2 * text.size())));
         while (!scan.Finished())
@@ -226,9 +237,10 @@ TEST_F(PolyphoneData, RepresentativeWhereTheReadingIsNotTheFirst) {
                 spoken.append(reinterpret_cast<const char16_t*>(piece.GetString()), static_cast<size_t>(piece.GetLength() / 2));
             });
         ASSERT_EQ(spoken.size(), text.size());
-        EXPECT_EQ(spoken[1], u'间');
-        EXPECT_EQ(spoken[3] != u'干', context);  // the rules decline
-        EXPECT_EQ(spoken[10] != u'乐', context);
+        EXPECT_EQ(spoken[1], m.context && !m.keepFirst ? jian1Unit : u'间');
+        EXPECT_EQ(spoken[3] != u'干', m.context);  // the rules decline
+        EXPECT_EQ(spoken[10] != u'乐', m.context);
+        EXPECT_EQ(spoken[9], u'音');  // one reading: never replaced
     }
 }
 

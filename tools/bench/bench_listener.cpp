@@ -144,10 +144,11 @@ struct Prepared {
     std::vector<std::string> readings;  // of every unit
 };
 
-Prepared Prepare(const CDictTop& dict, const Item& it, bool context, const PolyphoneModel* model) {
+Prepared Prepare(const CDictTop& dict, const Item& it, bool context, const PolyphoneModel* model,
+                 bool keepFirstReadings) {
     Prepared p{it.text, {}, std::vector<std::string>(it.text.size())};
     SpeechScan scan(dict);
-    scan.SetContextReadings(context, model);
+    scan.SetContextReadings(context, model, keepFirstReadings);
     scan.SetReadingSink([&](int pos, const AString&, const AString& pinyin, int tone) {
         if (pos < 0 || pos >= static_cast<int>(p.readings.size()) || pinyin.IsEmpty()) return;
         AString s = pinyin;
@@ -163,25 +164,6 @@ Prepared Prepare(const CDictTop& dict, const Item& it, bool context, const Polyp
                 p.text[static_cast<size_t>(offset / 2 + i)] = u[i];
         });
     p.reading = p.readings[static_cast<size_t>(it.pos)];
-    return p;
-}
-
-// The representative of a reading ("hang2") as a unit, or 0.
-char16_t RepresentativeUnit(const std::string& reading) {
-    if (reading.size() < 2) return 0;
-    AString rep;
-    GetRepresentativeChar(rep, AString(reading.substr(0, reading.size() - 1).c_str()), reading.back() - '1');
-    if (rep.GetLength() != 2) return 0;
-    const std::u16string u = Utf8ToUnits(GbkToUtf8(rep));
-    return u.size() == 1 ? u[0] : 0;
-}
-
-// The prepared text with the representative of every decided reading, also
-// where the preparation kept a character for being its first reading.
-Prepared EveryRepresentative(const Item& it, Prepared p) {
-    for (size_t i = 0; i < p.text.size(); i++)
-        if (p.text[i] == it.text[i])
-            if (const char16_t r = RepresentativeUnit(p.readings[i])) p.text[i] = r;
     return p;
 }
 
@@ -273,7 +255,10 @@ int main(int argc, char** argv) {
     order.resize(static_cast<size_t>(n));
     std::sort(order.begin(), order.end());
 
-    static const char* const kNames[4] = {"raw text", "prepared text", "prepared, --context", "--context, every rep."};
+    // --context as the program prepares it for this voice (which does not say
+    // first readings), and as it would for a voice that does.
+    static const char* const kNames[4] = {"raw text", "prepared text", "prepared, --context",
+                                          "--context, first kept"};
     Tally tally[4];
     std::map<std::pair<std::string, std::string>, RepUse> reps;  // (representative, reading)
     std::map<std::string, NoRep> noRep;                          // label readings without a representative
@@ -282,8 +267,11 @@ int main(int argc, char** argv) {
         const Item& it = items[static_cast<size_t>(line)];
         const char16_t original = it.text[static_cast<size_t>(it.pos)];
         Prepared variants[4] = {
-            {it.text, {}, {}}, Prepare(dict, it, false, nullptr), Prepare(dict, it, true, &model), {}};
-        variants[3] = EveryRepresentative(it, variants[2]);
+            {it.text, {}, {}},
+            Prepare(dict, it, false, nullptr, true),
+            Prepare(dict, it, true, &model, voices.SaysFirstReadings()),
+            Prepare(dict, it, true, &model, true),
+        };
         AString labelSyllable(it.label.substr(0, it.label.size() - 1).c_str()), rep;
         GetRepresentativeChar(rep, labelSyllable, it.label.back() - '1');
         const bool labelHasRep = rep.GetLength() == 2;
@@ -337,7 +325,7 @@ int main(int argc, char** argv) {
     for (int v = 0; v < 4; v++) {
         const Tally& t = tally[v];
         if (v == 3)
-            std::printf("the same with a representative also where the character's first reading was chosen:\n");
+            std::printf("the same for a voice that says first readings (the character kept where one was chosen):\n");
         std::printf(
             "%-22s %6.1f %%  (%d; syllable right %.1f %%; %d aligned: %d in the window, %d with one neighbour, %d "
             "alone)\n",
@@ -399,7 +387,7 @@ int main(int argc, char** argv) {
     int noRepCount = 0;
     for (const auto& [reading, r] : sorted) {
         noRepCount += r.count;
-        std::printf("  %-7s %3d  said right: raw %d, prepared %d, --context %d, every rep. %d\n", reading.c_str(),
+        std::printf("  %-7s %3d  said right: raw %d, prepared %d, --context %d, first kept %d\n", reading.c_str(),
                     r.count, r.right[0], r.right[1], r.right[2], r.right[3]);
     }
     std::printf("  %d of %d labels\n", noRepCount, n);
